@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace TestSupport {
+// The temporary folder that stands for the user's home in this test run
+// (settings, application data). Removed when the test program ends.
+QString TempHome();
+// A fresh, empty folder below TempHome() for one test.
+QString NewTempDir();
+// True when an external program can be found on the PATH.
+bool HaveProgram(const QString& name);
+// Runs a program, answers its exit code (-1 when it could not start).
+int Run(const QString& program, const QStringList& args, QByteArray* out = nullptr,
+        int timeoutMs = 60000);
+} // namespace TestSupport
