@@ -1,0 +1,18 @@
+#pragma once
+// The program's exceptions carry a message for the user. Commands do not
+// catch them; the application's standard error box shows the message.
+
+#include <QString>
+
+#include <exception>
+
+class Exception : public std::exception {
+public:
+    explicit Exception(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+    const QString& Message() const noexcept { return message_; }
+    const char* what() const noexcept override { return utf8_.constData(); }
+
+private:
+    QString message_;
+    QByteArray utf8_;
+};
