@@ -5,3 +5,7 @@
 #include <QStringList>
 
 int CmdVersion(const QStringList& args);
+// info FILE: "WIDTH HEIGHT BITCOUNT" of the picture as a position holds it.
+int CmdInfo(const QStringList& args);
+// convert FILE OUT.bmp [--keep-size]: the imported picture as a bitmap file.
+int CmdConvert(const QStringList& args);
