@@ -1,12 +1,12 @@
 // GIF import: files written by ImageMagick, compared with its own reading.
 
-#include "ImageTestUtil.h"
+#include "CodecTestUtil.h"
 #include "TestSupport.h"
 #include "uDecoders.h"
 
 #include <gtest/gtest.h>
 
-using namespace ImageTest;
+using namespace CodecTest;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // JPEG import: files written by cjpeg and ImageMagick, decoded and compared
 // with their source; orientation, damaged and oversized files.
 
-#include "ImageTestUtil.h"
+#include "CodecTestUtil.h"
 #include "TestSupport.h"
 #include "uDecoders.h"
 
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-using namespace ImageTest;
+using namespace CodecTest;
 
 namespace {
 

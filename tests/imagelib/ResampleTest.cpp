@@ -1,7 +1,7 @@
 // StretchDIB and ScaleToGray: sizes, exact averages, rectangles, palette
 // pictures, and agreement with a plain area-average reference.
 
-#include "ImageTestUtil.h"
+#include "CodecTestUtil.h"
 #include "uLeonardo.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstring>
 
-using namespace ImageTest;
+using namespace CodecTest;
 
 namespace {
 

@@ -1,13 +1,13 @@
 // TIFF import: files written by ImageMagick and the libtiff tools in every
 // compression and layout, compared with ImageMagick's own reading.
 
-#include "ImageTestUtil.h"
+#include "CodecTestUtil.h"
 #include "TestSupport.h"
 #include "uDecoders.h"
 
 #include <gtest/gtest.h>
 
-using namespace ImageTest;
+using namespace CodecTest;
 
 namespace {
 
