@@ -19,6 +19,22 @@ constexpr int kEntryFixedSize = 32;
 
 TThumbDB::WriteObserver gWriteObserver = nullptr;
 
+const char kJournalMagic[17] = "ZRThumbJournal01";
+
+// Blocks of a journal's descriptor: magic, count and one block number each.
+qint64 JournalDescriptorBlocks(qint64 n) {
+    return (20 + 4 * n + 511) / 512;
+}
+
+quint64 Fnv1a(const QByteArray& bytes) {
+    quint64 h = 14695981039346656037ull;
+    for (char c : bytes) {
+        h ^= static_cast<quint8>(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 qint32 GetInt32(const char* p) {
     return qFromLittleEndian<qint32>(p);
 }
@@ -315,10 +331,16 @@ void TThumbDB::OpenExisting() {
     const bool magicOk = qstrnlen(h, 16) == sizeof kMagic - 1 && std::memcmp(h, kMagic, 15) == 0;
     const qint32 blockSize = GetInt32(h + 16);
     const qint32 fatBlockCount = GetInt32(h + 20);
-    if (magicOk && blockSize == 0 && fatBlockCount >= 1)
-        Fail(QStringLiteral(
-            "Stream is not a compound file: header invalid (an earlier update of the "
-            "store was interrupted)"));
+    if (magicOk && blockSize == 0 && fatBlockCount >= 1) {
+        // An update was cut off while it rewrote blocks in use: finish it from
+        // its journal, then open what it left.
+        if (!ReplayJournal())
+            Fail(QStringLiteral(
+                "Stream is not a compound file: header invalid (an earlier update of the "
+                "store was interrupted)"));
+        OpenExisting();
+        return;
+    }
     if (!magicOk || blockSize != kBlockSize || fatBlockCount < 1)
         Fail(QStringLiteral("Stream is not a compound file: header invalid"));
     openedHeader_ = header_;
@@ -512,7 +534,12 @@ void TThumbDB::SaveFAT() {
 }
 
 // Writes the session's blocks so that a process killed at any point leaves
-// either the store as it was opened or a file that refuses to open.
+// the store as it was opened, or one whose journal the next opening replays:
+// 1. blocks the opened store does not use (new and free ones), in order;
+// 2. if blocks in use change: a journal of their new contents past the end
+//    of the store, the header marked "update in progress" with the journal's
+//    place and checksum, the blocks in place, the real header;
+// 3. the file is cut to the store's end (journal, leftovers).
 void TThumbDB::Commit() {
     auto inUse = [this](quint32 b) { return b < openedBlocks_ && openedFat_[b] != kFree; };
     std::vector<quint32> fresh;
@@ -546,8 +573,34 @@ void TThumbDB::Commit() {
     const bool headerChanged = std::find(used.begin(), used.end(), 0u) != used.end();
     const bool othersChanged = used.size() > (headerChanged ? 1u : 0u);
     if (othersChanged) {
+        // The journal: the new contents of every block in use that changes,
+        // the header last, past the end of the store.
+        std::vector<quint32> targets;
+        for (quint32 b : used)
+            if (b != 0)
+                targets.push_back(b);
+        targets.push_back(0);
+        const qint64 n = static_cast<qint64>(targets.size());
+        const qint64 d = JournalDescriptorBlocks(n);
+        QByteArray journal((d + n) * kBlockSize, '\0');
+        std::memcpy(journal.data(), kJournalMagic, 16);
+        PutInt32(journal.data() + 16, static_cast<qint32>(n));
+        for (qint64 i = 0; i < n; ++i) {
+            PutInt32(journal.data() + 20 + 4 * i, static_cast<qint32>(targets[i]));
+            std::memcpy(journal.data() + (d + i) * kBlockSize, dirty_.at(targets[i]).data(),
+                        kBlockSize);
+        }
+        const qint64 journalBlock =
+            std::max(endOfFile_, file_.size() / kBlockSize * kBlockSize) / kBlockSize;
+        WriteToFile(journalBlock * kBlockSize, journal.constData(), journal.size());
+
         Block mark = openedHeader_;
         PutInt32(mark.data() + 16, 0);
+        std::memcpy(mark.data() + 28, "JRNL", 4);
+        PutInt32(mark.data() + 32, static_cast<qint32>(journalBlock));
+        PutInt32(mark.data() + 36, static_cast<qint32>(n));
+        PutInt32(mark.data() + 40, static_cast<qint32>(endOfFile_ / kBlockSize));
+        qToLittleEndian<quint64>(Fnv1a(journal), mark.data() + 44);
         WriteToFile(0, mark.data(), kBlockSize);
         writeRuns(used, true);
         WriteToFile(0, header_.data(), kBlockSize);
@@ -557,6 +610,43 @@ void TThumbDB::Commit() {
     if (file_.size() > endOfFile_ && !file_.resize(endOfFile_))
         Fail(QStringLiteral("Stream write error: %1").arg(file_.errorString()));
     dirty_.clear();
+}
+
+// Finishes an update that was cut off after its journal was complete.
+// Answers false when there is no usable journal.
+bool TThumbDB::ReplayJournal() {
+    const char* h = header_.data();
+    if (std::memcmp(h + 28, "JRNL", 4) != 0)
+        return false;
+    const qint64 journalBlock = GetInt32(h + 32);
+    const qint64 n = GetInt32(h + 36);
+    const qint64 finalBlocks = GetInt32(h + 40);
+    const quint64 sum = qFromLittleEndian<quint64>(h + 44);
+    if (journalBlock < 3 || n < 1 || finalBlocks < 3 || journalBlock < finalBlocks ||
+        n > diskBlocks_)
+        return false;
+    const qint64 d = JournalDescriptorBlocks(n);
+    if (journalBlock + d + n > diskBlocks_)
+        return false;
+    QByteArray journal((d + n) * kBlockSize, '\0');
+    if (!file_.seek(journalBlock * kBlockSize) ||
+        file_.read(journal.data(), journal.size()) != journal.size())
+        return false;
+    if (Fnv1a(journal) != sum || std::memcmp(journal.constData(), kJournalMagic, 16) != 0 ||
+        GetInt32(journal.constData() + 16) != n)
+        return false;
+    for (qint64 i = 0; i < n; ++i) {
+        const qint64 target = GetInt32(journal.constData() + 20 + 4 * i);
+        if (target < 0 || target >= finalBlocks || (target == 0) != (i == n - 1))
+            return false;
+    }
+    for (qint64 i = 0; i < n; ++i) {
+        const qint64 target = GetInt32(journal.constData() + 20 + 4 * i);
+        WriteToFile(target * kBlockSize, journal.constData() + (d + i) * kBlockSize, kBlockSize);
+    }
+    if (!file_.resize(finalBlocks * kBlockSize))
+        Fail(QStringLiteral("Stream write error: %1").arg(file_.errorString()));
+    return true;
 }
 
 void TThumbDB::WriteToFile(qint64 offset, const char* data, qint64 length) {

@@ -24,14 +24,15 @@
 // is read is checked against the FAT (sizes match chains, entry counts are
 // sane, no chain is claimed twice). Every problem raises EThumbDB.
 //
-// Writes are held in memory until Close(), which commits them in an order a
-// killed process cannot turn into wrong data: first every block that is not
-// in use by the store as it was opened (new and free blocks), then - only if
-// blocks in use must change - the header with an "update in progress" mark,
-// the changed blocks in use, and finally the real header. A process killed
-// before the mark leaves the old store (plus unused blocks); one killed after
-// it leaves a file that refuses to open. A store whose operation failed is
-// closed without writing anything.
+// Writes are held in memory until Close(), which commits them so that a
+// killed process never leaves wrong data: first every block the store as
+// opened does not use (new and free blocks); then, only if blocks in use must
+// change, a journal of their new contents past the end of the store, the
+// header marked "update in progress" (block size 0, which every reader of the
+// format refuses) with the journal's place and checksum, the blocks in place,
+// and the real header; last the file is cut to the store's end. Opening a
+// marked store replays a complete journal; without one it refuses the file.
+// A store whose operation failed is closed without writing anything.
 
 #include "uException.h"
 
@@ -207,6 +208,7 @@ private:
     bool IsValidHandle(const TCFFolder* folder) const;
     void FlushFolder(TCFFolder* folder);
     void Commit();
+    bool ReplayJournal();
     void WriteToFile(qint64 offset, const char* data, qint64 length);
     void CloseFile();
     template <typename F> auto Guarded(F&& f) -> decltype(f());

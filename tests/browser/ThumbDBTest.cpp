@@ -369,9 +369,10 @@ TEST(ThumbDBNames, FoldersBeforeSubfilesAndSortedNames) {
         const TaaCFDirEntry& a = root->Entries[static_cast<size_t>(i - 1)];
         const TaaCFDirEntry& b = root->Entries[static_cast<size_t>(i)];
         ASSERT_LE(a.EntryType, b.EntryType);
-        if (a.EntryType == b.EntryType)
+        if (a.EntryType == b.EntryType) {
             ASSERT_LT(CompareThumbNames(a.Key, b.Key), 0)
                 << a.Name.data() << " / " << b.Name.data();
+        }
     }
     for (int i = 0; i < names.size(); ++i) {
         const quint8 type = i % 3 == 0 ? TaaCFDirEntry::etFolder : TaaCFDirEntry::etSubfile;
