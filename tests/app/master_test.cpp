@@ -5,12 +5,14 @@
 #include "uException.h"
 #include "uFormStyle.h"
 #include "uSheetLayout.h"
+#include "uZRRegistry.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -195,4 +197,105 @@ TEST(Master, InfoButtonShowsTheAboutBox) {
     EXPECT_EQ(seen, "Infos");
     // The dialog is freed after use.
     EXPECT_EQ(w.findChild<TDlgInfo*>(), nullptr);
+}
+
+namespace {
+
+const QString kSection = QStringLiteral("Mainform");
+
+void StoreBounds(int left, int top, int width, int height, int state = 0) {
+    TZRRegIniFile& s = ZRRegIniFile();
+    s.EraseSection(kSection);
+    s.WriteInteger(kSection, "WindowState", state);
+    s.WriteInteger(kSection, "Left", left);
+    s.WriteInteger(kSection, "Top", top);
+    s.WriteInteger(kSection, "Width", width);
+    s.WriteInteger(kSection, "Height", height);
+}
+
+QRect StoredBounds() {
+    const TZRRegIniFile& s = ZRRegIniFile();
+    return QRect(s.ReadInteger(kSection, "Left", -1), s.ReadInteger(kSection, "Top", -1),
+                 s.ReadInteger(kSection, "Width", -1), s.ReadInteger(kSection, "Height", -1));
+}
+
+} // namespace
+
+TEST(FormPlacement, FirstStartFillsTheWorkAreaLess30) {
+    ZRRegIniFile().EraseSection(kSection);
+    TMaster w;
+    const QRect wa = w.screen()->availableGeometry();
+    EXPECT_EQ(w.frameGeometry(),
+              QRect(wa.x() + 30, wa.y() + 30, wa.width() - 60, wa.height() - 60));
+    EXPECT_FALSE(w.windowState() & Qt::WindowMaximized);
+}
+
+TEST(FormPlacement, StoredBoundsAreRestored) {
+    StoreBounds(50, 40, 600, 500);
+    TMaster w;
+    EXPECT_EQ(w.frameGeometry(), QRect(50, 40, 600, 500));
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.frameGeometry(), QRect(50, 40, 600, 500));
+}
+
+TEST(FormPlacement, OversizedWindowIsFittedIntoTheWorkArea) {
+    TMaster probe;
+    const QRect wa = probe.screen()->availableGeometry();
+    StoreBounds(100, 20, 2000, wa.height() - 10);
+    TMaster w;
+    // As wide as the work area, hence at its left; moved up to end at its bottom.
+    EXPECT_EQ(w.frameGeometry(),
+              QRect(wa.x(), wa.bottom() + 1 - (wa.height() - 10), wa.width(), wa.height() - 10));
+}
+
+TEST(FormPlacement, MaximisedStateIsRestored) {
+    StoreBounds(40, 50, 500, 470, 2);
+    TMaster w;
+    EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_TRUE(w.isMaximized());
+    // The normal bounds underneath are the stored ones.
+    EXPECT_EQ(w.normalGeometry().size(), QSize(500, 470));
+}
+
+TEST(FormPlacement, ClosingSavesTheOuterBoundsAndTheyComeBackUnchanged) {
+    ZRRegIniFile().EraseSection(kSection);
+    QRect outer;
+    {
+        TMaster w;
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        w.setGeometry(60, 70, 520, 480);
+        QCoreApplication::processEvents();
+        outer = w.frameGeometry();
+        ASSERT_TRUE(outer.contains(QRect(60, 70, 520, 480)));
+    }
+    EXPECT_EQ(ZRRegIniFile().ReadInteger(kSection, "WindowState", -1), 0);
+    EXPECT_EQ(StoredBounds(), outer);
+    // The next window opens where this one closed, frame included: it
+    // neither grows nor shifts once its frame is known.
+    for (int run = 0; run < 2; ++run) {
+        TMaster again;
+        again.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(again.frameGeometry(), outer) << run;
+        EXPECT_EQ(again.geometry(), QRect(60, 70, 520, 480)) << run;
+    }
+    EXPECT_EQ(StoredBounds(), outer);
+}
+
+TEST(FormPlacement, ClosingMaximisedKeepsTheOldBounds) {
+    StoreBounds(60, 70, 520, 480);
+    {
+        TMaster w;
+        w.showMaximized();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(w.isMaximized());
+    }
+    EXPECT_EQ(ZRRegIniFile().ReadInteger(kSection, "WindowState", -1), 2);
+    EXPECT_EQ(StoredBounds(), QRect(60, 70, 520, 480));
 }
