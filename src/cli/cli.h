@@ -9,3 +9,4 @@ int CmdVersion(const QStringList& args);
 int CmdInfo(const QStringList& args);
 // convert FILE OUT.bmp [--keep-size]: the imported picture as a bitmap file.
 int CmdConvert(const QStringList& args);
+int CmdThumbstore(const QStringList& args);

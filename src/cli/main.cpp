@@ -22,6 +22,9 @@ const Command kCommands[] = {
     {"version", CmdVersion, "version"},
     {"info", CmdInfo, "info DATEI"},
     {"convert", CmdConvert, "convert DATEI AUSGABE.bmp [--keep-size]"},
+    {"thumbstore", CmdThumbstore,
+     "thumbstore put SPEICHER BILDPFAD DATENDATEI [--time T] [--info B,H,BPP] | get SPEICHER "
+     "BILDPFAD AUSGABEDATEI"},
 };
 
 void PrintUsage() {
