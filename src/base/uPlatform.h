@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cstddef>
+
 namespace Platform {
 // The folder of the running program file, without trailing separator.
 QString ProgramDir();
@@ -12,4 +14,14 @@ QString ProgramFile();
 // Case-insensitive match of a file name against a pattern such as "*.jpg",
 // as Windows does on every platform.
 bool MatchFileMask(const QString& fileName, const QString& mask);
+// A hint that a freshly allocated large block (a decoded picture) is about to
+// be written from end to end: where the system offers large memory pages
+// for it, they are asked for, which saves most of the page faults. Does
+// nothing elsewhere or for small blocks.
+void AdviseLargeBlock(void* data, std::size_t size);
+// Makes the pages of a freshly allocated block present and writable without
+// changing its content, so that a thread writing it later meets no page
+// faults; safe while another thread writes the block. Meant to run on a
+// helper thread next to a decoder. False where the system cannot do it.
+bool PrefaultBlock(void* data, std::size_t size);
 } // namespace Platform
