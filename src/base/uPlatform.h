@@ -2,6 +2,7 @@
 // Everything that differs between Windows and the other platforms lives behind
 // these functions (and in uPlatform.cpp only).
 
+#include <QFile>
 #include <QString>
 
 #include <cstddef>
@@ -14,6 +15,10 @@ QString ProgramFile();
 // Case-insensitive match of a file name against a pattern such as "*.jpg",
 // as Windows does on every platform.
 bool MatchFileMask(const QString& fileName, const QString& mask);
+// Locks an open file against every other process that asks for the same lock
+// (the thumbnail store). Answers false when another process holds it. The
+// lock ends when the file is closed.
+bool LockFileExclusive(QFile& file);
 // A hint that a freshly allocated large block (a decoded picture) is about to
 // be written from end to end: where the system offers large memory pages
 // for it, they are asked for, which saves most of the page faults. Does
