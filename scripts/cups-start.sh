@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts a private CUPS server with one cups-pdf queue "VelamorPDF" for the
-# printing tests, and prints the server's socket (for CUPS_SERVER) on stdout.
+# printing tests, and prints the server's address (for CUPS_SERVER) on stdout.
 #
 # Idempotent and quick: when the private server already answers and the queue
 # exists, nothing is changed. Without root rights (or when the private server
@@ -9,6 +9,7 @@
 #
 # Environment:
 #   VELAMOR_CUPS_DIR  state folder of the private server (default /tmp/velamor-cups)
+#   VELAMOR_CUPS_PORT  TCP port of the private server on 127.0.0.1 (default 6631)
 #   VELAMOR_CUPS_PDF_OUT  folder cups-pdf writes into (default /var/spool/cups-pdf-velamor)
 set -uo pipefail
 
@@ -16,6 +17,9 @@ DIR=${VELAMOR_CUPS_DIR:-/tmp/velamor-cups}
 OUT=${VELAMOR_CUPS_PDF_OUT:-/var/spool/cups-pdf-velamor}
 QUEUE=VelamorPDF
 SOCK=$DIR/cups.sock
+PORT=${VELAMOR_CUPS_PORT:-6631}
+# Clients reach the private server over TCP: its PPDs are only served there.
+SERVER=127.0.0.1:$PORT
 PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 
 log() { echo "cups-start: $*" >&2; }
@@ -79,6 +83,7 @@ CONF
   cat >"$DIR/etc/cupsd.conf" <<CONF
 LogLevel warn
 Listen $SOCK
+Listen $SERVER
 Browsing No
 WebInterface No
 DefaultAuthType None
@@ -100,7 +105,7 @@ PreserveJobHistory No
 CONF
   cupsd -c "$DIR/etc/cupsd.conf" -s "$DIR/etc/cups-files.conf" || return 1
   for _ in $(seq 1 50); do
-    [ -S "$SOCK" ] && running "$SOCK" && return 0
+    running "$SERVER" && return 0
     sleep 0.1
   done
   return 1
@@ -108,18 +113,18 @@ CONF
 
 if [ "$(id -u)" = 0 ] && command -v cupsd >/dev/null; then
   write_cups_pdf_conf
-  if ! { [ -S "$SOCK" ] && running "$SOCK"; }; then
+  if ! { running "$SERVER"; }; then
     start_private || log "the private CUPS server did not start"
   fi
-  if [ -S "$SOCK" ] && running "$SOCK"; then
-    have_queue "$SOCK" || add_queue "$SOCK" || log "could not add $QUEUE"
-    echo "$SOCK"
+  if running "$SERVER"; then
+    have_queue "$SERVER" || add_queue "$SERVER" || log "could not add $QUEUE"
+    echo "$SERVER"
     exit 0
   fi
 fi
 
 # Fallback: the system's server.
-SERVER=${CUPS_SERVER:-/run/cups/cups.sock}
+SERVER=${CUPS_SERVER:-localhost}
 if ! running "$SERVER"; then
   log "no CUPS server answers at $SERVER"
   exit 1
