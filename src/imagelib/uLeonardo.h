@@ -44,11 +44,16 @@ bool ConvertDIB(TDib* dib, int bitCount = 24, int flags = 0);
 TDib DIBFromBitmap(const QImage& image);
 // An anti-aliased reduction to width x height.
 TDib ScaleToGray(const TDib& dib, std::int32_t width, std::int32_t height, int a = 0, int b = 0);
-// Draws the source block (x, bottom-up row, width, height) of the picture
-// stretched into the destination rectangle.
+// Draws the source block of the picture stretched into the destination
+// rectangle. The block is srcWidth pixels from srcX and srcHeight rows upwards
+// from the bottom-up row srcRow (its lowest row); for top-down pixel rows
+// top..bottom-1 pass srcRow = Height - bottom. Parts of the block outside the
+// picture are left out. Only SRCCOPY is offered.
 void StretchDIBBlt(QPainter& painter, int x, int y, int width, int height, const TDib& dib,
                    int srcX, int srcRow, int srcWidth, int srcHeight, std::uint32_t rop = SRCCOPY);
-// Draws the picture unscaled at x, y.
+// Draws the picture unscaled at x, y: the part of at most width x height
+// pixels whose top-left corner is (srcX, srcY), counted from the top-left
+// corner of the picture.
 void DIBBlt(QPainter& painter, int x, int y, int width, int height, const TDib& dib, int srcX = 0,
             int srcY = 0, std::uint32_t rop = SRCCOPY);
 // A QImage sharing nothing with the DIB (a deep copy), for drawing and tests.
