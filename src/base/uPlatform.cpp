@@ -34,7 +34,6 @@ bool MatchFileMask(const QString& fileName, const QString& mask) {
     return rx.match(fileName).hasMatch();
 }
 
-
 #if defined(VELAMOR_HAVE_CUPS)
 
 // The PPD interface is marked deprecated in CUPS 2.x but is what describes a

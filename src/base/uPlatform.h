@@ -26,7 +26,7 @@ struct PrinterOption {
     QString Group;       // the driver's group caption
     QStringList Choices; // choice keys
     QStringList ChoiceTexts;
-    QString Default;     // the queue's default choice key
+    QString Default; // the queue's default choice key
 };
 
 // The queue's port: the device URI it sends to.

@@ -15,8 +15,8 @@ namespace {
 
 // Options shown by the fixed lists above the driver's own ones.
 bool IsFixedOption(const QString& key) {
-    static const QStringList fixed{"PageSize", "PageRegion", "Resolution", "ColorModel",
-                                   "Duplex", "ImageableArea", "PaperDimension"};
+    static const QStringList fixed{"PageSize", "PageRegion",    "Resolution",    "ColorModel",
+                                   "Duplex",   "ImageableArea", "PaperDimension"};
     return fixed.contains(key);
 }
 
@@ -40,8 +40,8 @@ int ChoiceDpi(const QString& choice) {
 QString ColorChoice(const Platform::PrinterOption& o, bool gray) {
     for (const QString& c : o.Choices) {
         const QString l = c.toLower();
-        const bool isGray = l.contains("gray") || l.contains("grey") || l.contains("mono") ||
-                            l.contains("black");
+        const bool isGray =
+            l.contains("gray") || l.contains("grey") || l.contains("mono") || l.contains("black");
         if (isGray == gray)
             return c;
     }

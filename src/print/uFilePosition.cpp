@@ -76,6 +76,5 @@ void TFilePosition::PrintTo(TPrintDevice& device, const TPrintRect& rect) {
     if (dib_.IsEmpty())
         return;
     const TIntRect s = VisibleSourceRect();
-    PrintDIB(device, dib_, rect, TPrintRect{s.left, s.top, s.right, s.bottom},
-             device.Monochrome());
+    PrintDIB(device, dib_, rect, TPrintRect{s.left, s.top, s.right, s.bottom}, device.Monochrome());
 }

@@ -201,8 +201,8 @@ TDevMode TPrinter::DefaultSettings() const {
         m.PaperWidthMM = mm.width();
         m.PaperHeightMM = mm.height();
     }
-    m.Color = info.defaultColorMode() == QPrinter::GrayScale ? TDevMode::kMonochrome
-                                                               : TDevMode::kColor;
+    m.Color =
+        info.defaultColorMode() == QPrinter::GrayScale ? TDevMode::kMonochrome : TDevMode::kColor;
     switch (info.defaultDuplexMode()) {
     case QPrinter::DuplexLongSide:
         m.Duplex = TDevMode::kDuplexLongEdge;
@@ -278,7 +278,8 @@ void TPrinter::SetOrientation(int orientation) {
 }
 
 void TPrinter::UpdateLayout() {
-    const QPrinterInfo info = IsPdfPrinter() ? QPrinterInfo() : QPrinterInfo::printerInfo(DeviceName());
+    const QPrinterInfo info =
+        IsPdfPrinter() ? QPrinterInfo() : QPrinterInfo::printerInfo(DeviceName());
     const QPageSize size = PageSizeFor(settings_, info);
     const QPageLayout::Orientation orientation =
         settings_.Orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait;
@@ -357,7 +358,8 @@ void TPrinter::BeginDoc() {
     aborted_ = false;
     if (IsPdfPrinter()) {
         if (outputFile_.isEmpty())
-            throw Exception(QStringLiteral("Für den PDF-Drucker ist keine Ausgabedatei angegeben."));
+            throw Exception(
+                QStringLiteral("Für den PDF-Drucker ist keine Ausgabedatei angegeben."));
         // Written beside the target and renamed at the end, so that an
         // aborted or failed job leaves no half-written file.
         QTemporaryFile tmp(QFileInfo(outputFile_).absoluteFilePath() + QStringLiteral(".XXXXXX"));
@@ -370,7 +372,8 @@ void TPrinter::BeginDoc() {
         QTemporaryFile tmp(QDir::temp().filePath(QStringLiteral("velamor-job-XXXXXX.pdf")));
         tmp.setAutoRemove(false);
         if (!tmp.open())
-            throw Exception(QStringLiteral("Die Druckdaten können nicht zwischengespeichert werden."));
+            throw Exception(
+                QStringLiteral("Die Druckdaten können nicht zwischengespeichert werden."));
         spoolFile_ = tmp.fileName();
     }
     job_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
