@@ -13,6 +13,11 @@
 #   VELAMOR_CUPS_PDF_OUT  folder cups-pdf writes into (default /var/spool/cups-pdf-velamor)
 set -uo pipefail
 
+# The private server needs root; use sudo when it asks for no password.
+if [ "$(id -u)" != 0 ] && command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+  exec sudo -n -E bash "$0" "$@"
+fi
+
 DIR=${VELAMOR_CUPS_DIR:-/tmp/velamor-cups}
 OUT=${VELAMOR_CUPS_PDF_OUT:-/var/spool/cups-pdf-velamor}
 QUEUE=VelamorPDF
