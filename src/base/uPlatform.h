@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+
 namespace Platform {
 // The folder of the running program file, without trailing separator.
 QString ProgramDir();
@@ -39,4 +41,15 @@ int PrinterMaxCopies(const QString& queue);
 // the job number, or 0 with a message in *error.
 int SubmitPrintFile(const QString& queue, const QString& file, const QString& title,
                     const QList<QPair<QString, QString>>& options, QString* error);
+
+// A hint that a freshly allocated large block (a decoded picture) is about to
+// be written from end to end: where the system offers large memory pages
+// for it, they are asked for, which saves most of the page faults. Does
+// nothing elsewhere or for small blocks.
+void AdviseLargeBlock(void* data, std::size_t size);
+// Makes the pages of a freshly allocated block present and writable without
+// changing its content, so that a thread writing it later meets no page
+// faults; safe while another thread writes the block. Meant to run on a
+// helper thread next to a decoder. False where the system cannot do it.
+bool PrefaultBlock(void* data, std::size_t size);
 } // namespace Platform
