@@ -21,9 +21,6 @@ struct Command {
 const Command kCommands[] = {
     {"version", CmdVersion, "version"},
     {"printers", CmdPrinters, "printers"},
-    {"print", CmdPrint,
-     "print --template N (--printer NAME | --pdf AUSGABE.pdf) [--offset X,Y] [--copies N] "
-     "[--autorotate] DATEI..."},
 };
 
 void PrintUsage() {
