@@ -18,6 +18,13 @@
 #include <sys/mman.h>
 #endif
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/file.h>
+#endif
+
 namespace Platform {
 
 QString ProgramFile() {
@@ -156,6 +163,21 @@ int SubmitPrintFile(const QString&, const QString&, const QString&,
 }
 
 #endif
+bool LockFileExclusive(QFile& file) {
+    const int fd = file.handle();
+    if (fd < 0)
+        return false;
+#ifdef Q_OS_WIN
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    OVERLAPPED ov = {};
+    return LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                      &ov) != 0;
+#else
+    return flock(fd, LOCK_EX | LOCK_NB) == 0;
+#endif
+}
 
 void AdviseLargeBlock(void* data, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +43,10 @@ int PrinterMaxCopies(const QString& queue);
 int SubmitPrintFile(const QString& queue, const QString& file, const QString& title,
                     const QList<QPair<QString, QString>>& options, QString* error);
 
+// Locks an open file against every other process that asks for the same lock
+// (the thumbnail store). Answers false when another process holds it. The
+// lock ends when the file is closed.
+bool LockFileExclusive(QFile& file);
 // A hint that a freshly allocated large block (a decoded picture) is about to
 // be written from end to end: where the system offers large memory pages
 // for it, they are asked for, which saves most of the page faults. Does

@@ -9,3 +9,4 @@ int CmdVersion(const QStringList& args);
 int CmdPrinters(const QStringList& args);
 // Prints a sheet of a template filled with picture files.
 int CmdPrint(const QStringList& args);
+int CmdThumbstore(const QStringList& args);
