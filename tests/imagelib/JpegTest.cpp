@@ -153,7 +153,7 @@ TEST_F(JpegTest, CmykIsConvertedToRgb) {
 }
 
 TEST_F(JpegTest, ExifOrientationTurnsThePictureUpright) {
-    const TRgb quad = Quadrants(48, 32);
+    const TRgb quad = Quadrants(150, 100); // more rows than one block
     const auto plain = Cjpeg({"-quality", "95"}, &quad);
     for (bool le : {true, false}) {
         for (int o = 1; o <= 8; ++o) {
