@@ -160,8 +160,7 @@ void TMaster::CreateComponents() {
     panBar->setObjectName(QStringLiteral("panBar"));
     panBar->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     auto* barLayout = new QVBoxLayout(panBar);
-    barLayout->setContentsMargins(panBar->frameWidth(), panBar->frameWidth(), panBar->frameWidth(),
-                                  panBar->frameWidth());
+    barLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(panBar, 1);
     root->addWidget(panLeft);
 
