@@ -72,6 +72,11 @@ public:
     // ascending position and answers that position.
     int Add(quint32 word);
     const quint32* Data() const { return words_.data(); }
+    // Appends n words (unsorted) and answers where they start, to be filled.
+    quint32* Grow(int n) {
+        words_.resize(words_.size() + static_cast<size_t>(n));
+        return words_.data() + words_.size() - static_cast<size_t>(n);
+    }
 
 private:
     std::vector<quint32> words_;
