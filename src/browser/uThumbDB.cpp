@@ -315,6 +315,8 @@ void TThumbDB::CreateNew() {
     Block zero{};
     AppendBlock(zero.data());
 
+    initialImage_ = QByteArray(header_.data(), kBlockSize) +
+                    QByteArray(fatBlock.data(), kBlockSize) + QByteArray(zero.data(), kBlockSize);
     claimed_.assign(static_cast<size_t>(fat_.Count()), false);
     freeHint_ = 0;
 }
@@ -553,6 +555,25 @@ void TThumbDB::SaveFAT() {
 //    place and checksum, the blocks in place, the real header;
 // 3. the file is cut to the store's end (journal, leftovers).
 void TThumbDB::Commit() {
+    if (!initialImage_.isEmpty()) {
+        // A new store reaches the file first as the bare store in one small
+        // write; what this session added to it follows as an update.
+        WriteToFile(0, initialImage_.constData(), initialImage_.size());
+        openedBlocks_ = 3;
+        openedFat_.resize(kEntriesPerBlock);
+        for (int i = 0; i < kEntriesPerBlock; ++i)
+            openedFat_[static_cast<size_t>(i)] =
+                qFromLittleEndian<quint32>(initialImage_.constData() + kBlockSize + 4 * i);
+        std::memcpy(openedHeader_.data(), initialImage_.constData(), kBlockSize);
+        for (quint32 b = 0; b < 3; ++b) {
+            auto it = dirty_.find(b);
+            if (it != dirty_.end() &&
+                std::memcmp(it->second.data(), initialImage_.constData() + b * kBlockSize,
+                            kBlockSize) == 0)
+                dirty_.erase(it);
+        }
+        initialImage_.clear();
+    }
     auto inUse = [this](quint32 b) { return b < openedBlocks_ && openedFat_[b] != kFree; };
     std::vector<quint32> fresh;
     std::vector<quint32> used;

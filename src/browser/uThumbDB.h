@@ -234,6 +234,7 @@ private:
     std::vector<quint32> openedFat_;     // FAT as opened
     std::vector<quint8> openedIndegree_; // chains running into each block
     std::array<char, kBlockSize> openedHeader_{};
+    QByteArray initialImage_; // a new store's first three blocks, until written
     // Blocks written by this session, by block number.
     std::map<quint32, Block> dirty_;
     // Blocks that start a chain claimed by a loaded directory.
