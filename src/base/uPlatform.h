@@ -2,7 +2,10 @@
 // Everything that differs between Windows and the other platforms lives behind
 // these functions (and in uPlatform.cpp only).
 
+#include <QFile>
 #include <QString>
+
+#include <cstddef>
 
 namespace Platform {
 // The folder of the running program file, without trailing separator.
@@ -12,4 +15,18 @@ QString ProgramFile();
 // Case-insensitive match of a file name against a pattern such as "*.jpg",
 // as Windows does on every platform.
 bool MatchFileMask(const QString& fileName, const QString& mask);
+// Locks an open file against every other process that asks for the same lock
+// (the thumbnail store). Answers false when another process holds it. The
+// lock ends when the file is closed.
+bool LockFileExclusive(QFile& file);
+// A hint that a freshly allocated large block (a decoded picture) is about to
+// be written from end to end: where the system offers large memory pages
+// for it, they are asked for, which saves most of the page faults. Does
+// nothing elsewhere or for small blocks.
+void AdviseLargeBlock(void* data, std::size_t size);
+// Makes the pages of a freshly allocated block present and writable without
+// changing its content, so that a thread writing it later meets no page
+// faults; safe while another thread writes the block. Meant to run on a
+// helper thread next to a decoder. False where the system cannot do it.
+bool PrefaultBlock(void* data, std::size_t size);
 } // namespace Platform

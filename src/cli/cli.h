@@ -5,3 +5,4 @@
 #include <QStringList>
 
 int CmdVersion(const QStringList& args);
+int CmdThumbstore(const QStringList& args);

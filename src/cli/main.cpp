@@ -20,6 +20,9 @@ struct Command {
 
 const Command kCommands[] = {
     {"version", CmdVersion, "version"},
+    {"thumbstore", CmdThumbstore,
+     "thumbstore put SPEICHER BILDPFAD DATENDATEI [--time T] [--info B,H,BPP] | get SPEICHER "
+     "BILDPFAD AUSGABEDATEI"},
 };
 
 void PrintUsage() {
