@@ -221,11 +221,15 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
     jpeg_calc_output_dimensions(&cinfo);
     const JDIMENSION width = cinfo.output_width;
     const JDIMENSION height = cinfo.output_height;
-    if (width == 0 || height == 0)
-        return jpeg_destroy_decompress(&cinfo), ieCorrupt;
+    if (width == 0 || height == 0) {
+        jpeg_destroy_decompress(&cinfo);
+        return ieCorrupt;
+    }
     const int bits = grey ? 8 : 24;
-    if (TDib::BlockSizeFor(std::int32_t(width), std::int32_t(height), bits) == 0)
-        return jpeg_destroy_decompress(&cinfo), ieNoMemory;
+    if (TDib::BlockSizeFor(std::int32_t(width), std::int32_t(height), bits) == 0) {
+        jpeg_destroy_decompress(&cinfo);
+        return ieNoMemory;
+    }
 
     jpeg_start_decompress(&cinfo);
     dib = TDib::Create(std::int32_t(width), std::int32_t(height), std::uint16_t(bits));
