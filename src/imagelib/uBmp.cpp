@@ -287,6 +287,13 @@ std::int32_t DecodeBmp(const std::uint8_t* data, std::size_t size, TImportParams
         if (DecodeRle(pixels, pixels + avail, info.width, info.rows, info.compression == kRle4,
                       nullptr, 0, nullptr) != ieOk)
             return ieUnexpectedEnd;
+        // Run-length data may end the picture early and leave the rest blank,
+        // so a tiny stream can name a huge picture. Real files never come
+        // near such ratios; a block above 64 MiB that would be more than 1024
+        // times the data is taken for a damaged header, not allocated.
+        const std::size_t block = TDib::BlockSizeFor(info.width, info.rows, outBits);
+        if (block > (std::size_t(64) << 20) && block / 1024 > avail)
+            return ieCorrupt;
     } else {
         // The last row may lack its padding.
         const std::size_t lastRow = (std::size_t(info.width) * info.bits + 7) / 8;

@@ -311,6 +311,19 @@ TEST(Bmp, DamagedFilesGiveTheirCodes) {
         g.b.raw({0, 1});
         EXPECT_EQ(Decode(g.Done(), dib), ieNoMemory);
     }
+    // A complete run-length stream of a few bytes naming a 1.5 GB picture:
+    // the header is not believed. A small blank picture is fine.
+    {
+        BmpBuilder f(40000, 40000, 8, 1);
+        f.Colour(0, 0, 0).Pixels();
+        f.b.raw({0, 1});
+        EXPECT_EQ(Decode(f.Done(), dib), ieCorrupt);
+        BmpBuilder g(2000, 2000, 8, 1);
+        g.Colour(0, 0, 0).Pixels();
+        g.b.raw({0, 1});
+        EXPECT_EQ(Decode(g.Done(), dib), ieOk);
+        dib.Reset();
+    }
     // A large claim with a few bytes of data is cut short, not allocated.
     {
         BmpBuilder f(20000, 20000, 8);
