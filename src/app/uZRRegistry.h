@@ -11,6 +11,8 @@
 // - integers as strings holding the decimal number ("5");
 // - booleans as the strings "0" and "1";
 // - floats as strings in the user's locale number format (German: "2,5");
+//   reading also accepts the other decimal separator, so values survive a
+//   change of the user's number format;
 // - strings as strings;
 // - binary blocks as binary values.
 //
