@@ -36,6 +36,7 @@ std::int32_t CodeForMessage(int msg) {
     case JERR_OUT_OF_MEMORY:
     case JERR_IMAGE_TOO_BIG:
     case JERR_WIDTH_OVERFLOW:
+    case JERR_NO_BACKING_STORE: // beyond max_memory_to_use
         return ieNoMemory;
     case JERR_INPUT_EOF:
     case JERR_FILE_READ:
@@ -206,6 +207,9 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
         return err.code;
     }
     jpeg_create_decompress(&cinfo);
+    // libjpeg's own buffers (a progressive picture keeps all its
+    // coefficients) stay within what one picture may take.
+    cinfo.mem->max_memory_to_use = static_cast<long>(TDib::kMaxBlockSize);
     progress.pub.progress_monitor = ProgressMonitor;
     progress.params = &params;
     cinfo.progress = &progress.pub;

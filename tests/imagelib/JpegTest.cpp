@@ -266,6 +266,20 @@ TEST_F(JpegTest, OversizedFrameIsRefusedBeforeAllocating) {
     EXPECT_TRUE(p.Dib.IsEmpty());
 }
 
+TEST_F(JpegTest, ProgressiveBuffersStayWithinThePictureLimit) {
+    // 20000 x 20000 fits a DIB, but its full-resolution coefficients (6 bytes
+    // per pixel without subsampling) would not: refused, nothing allocated
+    auto bytes = Cjpeg({"-quality", "90", "-progressive", "-sample", "1x1"});
+    const std::size_t sof = FindMarker(bytes, 0xC2);
+    ASSERT_GT(sof, 0u);
+    bytes[sof + 5] = 0x4E; // height 20000
+    bytes[sof + 6] = 0x20;
+    bytes[sof + 7] = 0x4E; // width 20000
+    bytes[sof + 8] = 0x20;
+    TImportParams p;
+    EXPECT_EQ(Decode(bytes, p), ieNoMemory);
+}
+
 TEST_F(JpegTest, ReportsRisingProgressUpTo100) {
     const TRgb big = PhotoLike(400, 300);
     const auto bytes = Cjpeg({"-quality", "90", "-progressive"}, &big);
