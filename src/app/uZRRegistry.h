@@ -30,11 +30,12 @@
 #include <memory>
 
 class QSettings;
+class QVariant;
 
 class TZRRegIniFile {
 public:
     // The store of the product: QSettings("Kestrelon", "Velamor") in the
-    // native format; rootPath names its key in error messages.
+    // native format, named Software\Kestrelon\Velamor in error messages.
     TZRRegIniFile();
     // A store over the given settings object (taken over). rootPath is the key
     // path shown in error messages, e.g. "Software\Kestrelon\Velamor".
