@@ -38,6 +38,19 @@ void TDib::Reset() noexcept {
     size_ = 0;
 }
 
+TDib TDib::Clone() const {
+    TDib copy;
+    if (!data_)
+        return copy;
+    auto* data = static_cast<std::uint8_t*>(std::malloc(size_));
+    if (!data)
+        return copy;
+    std::memcpy(data, data_, size_);
+    copy.data_ = data;
+    copy.size_ = size_;
+    return copy;
+}
+
 std::size_t TDib::StrideFor(std::int32_t width, int bitCount) noexcept {
     if (width <= 0 || bitCount <= 0)
         return 0;
@@ -50,8 +63,8 @@ std::size_t TDib::BlockSizeFor(std::int32_t width, std::int32_t height, int bitC
         return 0;
     const std::uint64_t stride = StrideFor(width, bitCount);
     const std::uint64_t colors = PaletteDepth(bitCount) ? (1u << bitCount) : 0;
-    const std::uint64_t size =
-        sizeof(TBitmapInfoHeader) + colors * sizeof(TRgbQuad) + stride * static_cast<std::uint64_t>(height);
+    const std::uint64_t size = sizeof(TBitmapInfoHeader) + colors * sizeof(TRgbQuad) +
+                               stride * static_cast<std::uint64_t>(height);
     if (size > kMaxBlockSize)
         return 0;
     return static_cast<std::size_t>(size);
@@ -71,7 +84,8 @@ TDib TDib::Create(std::int32_t width, std::int32_t height, std::uint16_t bitCoun
     h.biWidth = width;
     h.biHeight = height;
     h.biBitCount = bitCount;
-    h.biSizeImage = static_cast<std::uint32_t>(StrideFor(width, bitCount) * static_cast<std::size_t>(height));
+    h.biSizeImage =
+        static_cast<std::uint32_t>(StrideFor(width, bitCount) * static_cast<std::size_t>(height));
     h.biClrUsed = PaletteDepth(bitCount) ? (1u << bitCount) : 0;
     std::memcpy(data, &h, sizeof h);
     return dib;
@@ -93,7 +107,8 @@ TDib TDib::FromPacked(const void* data, std::size_t size) {
     const std::uint32_t full = PaletteDepth(h.biBitCount) ? (1u << h.biBitCount) : 0;
     const std::uint32_t used = (full && h.biClrUsed && h.biClrUsed < full) ? h.biClrUsed : full;
     const std::size_t stride = StrideFor(h.biWidth, h.biBitCount);
-    const std::size_t srcSize = sizeof h + used * sizeof(TRgbQuad) + stride * static_cast<std::size_t>(h.biHeight);
+    const std::size_t srcSize =
+        sizeof h + used * sizeof(TRgbQuad) + stride * static_cast<std::size_t>(h.biHeight);
     if (size < srcSize)
         return dib;
     dib = Create(h.biWidth, h.biHeight, h.biBitCount);
@@ -105,7 +120,8 @@ TDib TDib::FromPacked(const void* data, std::size_t size) {
     out.biYPelsPerMeter = h.biYPelsPerMeter;
     std::memcpy(dib.data_, &out, sizeof out);
     std::memcpy(dib.Colors(), src + sizeof h, used * sizeof(TRgbQuad));
-    std::memcpy(dib.Bits(), src + sizeof h + used * sizeof(TRgbQuad), stride * static_cast<std::size_t>(h.biHeight));
+    std::memcpy(dib.Bits(), src + sizeof h + used * sizeof(TRgbQuad),
+                stride * static_cast<std::size_t>(h.biHeight));
     return dib;
 }
 

@@ -84,6 +84,10 @@ public:
     std::uint8_t* Row(std::int32_t y) noexcept;
     const std::uint8_t* Row(std::int32_t y) const noexcept;
 
+    // A byte-for-byte copy of the block; empty when this is empty or the copy
+    // cannot be allocated.
+    TDib Clone() const;
+
     // Frees the block; the TDib becomes empty.
     void Reset() noexcept;
 

@@ -16,14 +16,14 @@ using TImportProgress = std::int32_t (*)(std::int32_t percent, void* user);
 // block of 32-bit fields; on 64-bit platforms the pointers do not fit there, so
 // the block is a typed struct with the same fields.
 struct TImportParams {
-    std::uint32_t Size = 152;            // offset 0
-    void* UserValue = nullptr;           // offset 4: handed back to the callback
-    TImportProgress Progress = nullptr;  // offset 8
-    std::uint32_t Flags = 0;             // offset 12: 776 picture image, 1800 thumbnails
-    std::uint32_t Reserved16 = 0;        // offset 16
-    std::uint32_t Mode20 = 0;            // offset 20: 0 picture image, 1 thumbnails
-    std::string FileName;                // offset 24: path in the local 8-bit encoding (UTF-8 here)
-    TDib Dib;                            // offset 56: the imported picture on success
+    std::uint32_t Size = 152;           // offset 0
+    void* UserValue = nullptr;          // offset 4: handed back to the callback
+    TImportProgress Progress = nullptr; // offset 8
+    std::uint32_t Flags = 0;            // offset 12: 776 picture image, 1800 thumbnails
+    std::uint32_t Reserved16 = 0;       // offset 16
+    std::uint32_t Mode20 = 0;           // offset 20: 0 picture image, 1 thumbnails
+    std::string FileName;               // offset 24: path in the local 8-bit encoding (UTF-8 here)
+    TDib Dib;                           // offset 56: the imported picture on success
 };
 
 // Import result codes (0 = success).

@@ -1,0 +1,283 @@
+// JPEG import through libjpeg(-turbo): decodes straight into the DIB rows.
+
+#include "uDecoders.h"
+#include "uOrient.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace {
+
+struct TJpegError {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    std::int32_t code = ieCorrupt;
+    bool hitEnd = false; // the data ended before the picture did
+};
+
+struct TJpegProgress {
+    jpeg_progress_mgr pub;
+    TImportParams* params = nullptr;
+    std::int32_t last = -1;
+};
+
+std::int32_t CodeForMessage(int msg) {
+    switch (msg) {
+    case JERR_OUT_OF_MEMORY:
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return ieNoMemory;
+    case JERR_INPUT_EOF:
+    case JERR_FILE_READ:
+        return ieUnexpectedEnd;
+    case JERR_BAD_PRECISION:
+    case JERR_NOT_COMPILED:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_NOTIMPL:
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_UNKNOWN_MARKER:
+        return ieUnsupported;
+    default:
+        return ieCorrupt;
+    }
+}
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<TJpegError*>(cinfo->err);
+    err->code = err->hitEnd ? ieUnexpectedEnd : CodeForMessage(err->pub.msg_code);
+    std::longjmp(err->jump, 1);
+}
+
+void EmitMessage(j_common_ptr cinfo, int level) {
+    auto* err = reinterpret_cast<TJpegError*>(cinfo->err);
+    // Warnings about damaged entropy data are tolerated (the picture shows
+    // with a grey part, as in every viewer); running out of data is not.
+    if (level < 0 && err->pub.msg_code == JWRN_JPEG_EOF)
+        err->hitEnd = true;
+}
+
+void OutputMessage(j_common_ptr) {}
+
+void ProgressMonitor(j_common_ptr cinfo) {
+    auto* pr = reinterpret_cast<TJpegProgress*>(cinfo->progress);
+    const long total = pr->pub.total_passes > 0 ? pr->pub.total_passes : 1;
+    const long limit = pr->pub.pass_limit > 0 ? pr->pub.pass_limit : 1;
+    const double done =
+        (pr->pub.completed_passes + double(pr->pub.pass_counter) / double(limit)) / double(total);
+    std::int32_t percent = static_cast<std::int32_t>(done * 100.0);
+    percent = percent < 0 ? 0 : (percent > 99 ? 99 : percent);
+    if (percent != pr->last) {
+        pr->last = percent;
+        ReportProgress(*pr->params, percent);
+    }
+}
+
+std::uint16_t Get16(const std::uint8_t* p, bool le) {
+    return le ? std::uint16_t(p[0] | (p[1] << 8)) : std::uint16_t((p[0] << 8) | p[1]);
+}
+
+std::uint32_t Get32(const std::uint8_t* p, bool le) {
+    return le ? std::uint32_t(p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24))
+              : std::uint32_t((std::uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]);
+}
+
+// The orientation tag (0x0112) of IFD0 in an APP1 "Exif" block; 1 when it is
+// missing or the block is malformed.
+int ExifOrientation(const std::uint8_t* data, std::size_t size) {
+    if (!data || size < 6 + 8 || std::memcmp(data, "Exif\0\0", 6) != 0)
+        return 1;
+    const std::uint8_t* tiff = data + 6;
+    const std::size_t len = size - 6;
+    bool le;
+    if (tiff[0] == 'I' && tiff[1] == 'I')
+        le = true;
+    else if (tiff[0] == 'M' && tiff[1] == 'M')
+        le = false;
+    else
+        return 1;
+    if (Get16(tiff + 2, le) != 42)
+        return 1;
+    const std::uint32_t ifd = Get32(tiff + 4, le);
+    if (ifd < 8 || ifd > len - 2)
+        return 1;
+    const std::uint16_t count = Get16(tiff + ifd, le);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t entry = std::size_t(ifd) + 2 + std::size_t(i) * 12;
+        if (entry + 12 > len)
+            return 1;
+        const std::uint8_t* e = tiff + entry;
+        if (Get16(e, le) != 0x0112)
+            continue;
+        const std::uint16_t type = Get16(e + 2, le);
+        if (Get32(e + 4, le) < 1)
+            return 1;
+        std::uint32_t value;
+        if (type == 3) // SHORT
+            value = Get16(e + 8, le);
+        else if (type == 4) // LONG
+            value = Get32(e + 8, le);
+        else if (type == 1) // BYTE
+            value = e[8];
+        else
+            return 1;
+        return (value >= 1 && value <= 8) ? int(value) : 1;
+    }
+    return 1;
+}
+
+} // namespace
+
+std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParams& params) {
+    if (!data || size < 4)
+        return size == 0 ? ieCorrupt : ieUnexpectedEnd;
+
+    jpeg_decompress_struct cinfo;
+    TJpegError err;
+    TJpegProgress progress;
+    // Everything that owns memory lives before setjmp, so that a jump back
+    // from libjpeg skips no destructor.
+    TDib dib;
+    std::vector<JSAMPROW> rows;
+    std::vector<std::uint8_t> cmykRows;
+
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = EmitMessage;
+    err.pub.output_message = OutputMessage;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return err.code;
+    }
+    jpeg_create_decompress(&cinfo);
+    progress.pub.progress_monitor = ProgressMonitor;
+    progress.params = &params;
+    cinfo.progress = &progress.pub;
+    // jpeg_mem_src takes an unsigned long size; a larger buffer is read up to it.
+    const unsigned long srcSize =
+        size > static_cast<std::size_t>(~0ul) ? ~0ul : static_cast<unsigned long>(size);
+    jpeg_mem_src(&cinfo, data, srcSize);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&cinfo, TRUE);
+
+    int orientation = 1;
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
+            std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            orientation = ExifOrientation(m->data, m->data_length);
+            break;
+        }
+    }
+
+    bool grey = false;
+    switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        cinfo.out_color_space = JCS_GRAYSCALE;
+        grey = true;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        cinfo.out_color_space = JCS_CMYK; // converted to BGR below
+        break;
+    default:
+        cinfo.out_color_space = JCS_EXT_BGR;
+        break;
+    }
+    const bool cmyk = cinfo.out_color_space == JCS_CMYK;
+
+    jpeg_calc_output_dimensions(&cinfo);
+    const JDIMENSION width = cinfo.output_width;
+    const JDIMENSION height = cinfo.output_height;
+    if (width == 0 || height == 0)
+        return jpeg_destroy_decompress(&cinfo), ieCorrupt;
+    const int bits = grey ? 8 : 24;
+    if (TDib::BlockSizeFor(std::int32_t(width), std::int32_t(height), bits) == 0)
+        return jpeg_destroy_decompress(&cinfo), ieNoMemory;
+
+    jpeg_start_decompress(&cinfo);
+    dib = TDib::Create(std::int32_t(width), std::int32_t(height), std::uint16_t(bits));
+    if (!dib) {
+        jpeg_destroy_decompress(&cinfo);
+        return ieNoMemory;
+    }
+    if (grey) {
+        TRgbQuad* pal = dib.Colors();
+        for (int i = 0; i < 256; ++i)
+            pal[i] = TRgbQuad{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
+    }
+    if (cinfo.density_unit == 1 || cinfo.density_unit == 2) {
+        // dots per inch or per centimetre into pixels per metre
+        const double f = cinfo.density_unit == 1 ? 10000.0 / 254.0 : 100.0;
+        TBitmapInfoHeader h = dib.Header();
+        h.biXPelsPerMeter = std::int32_t(cinfo.X_density * f + 0.5);
+        h.biYPelsPerMeter = std::int32_t(cinfo.Y_density * f + 0.5);
+        std::memcpy(dib.Data(), &h, sizeof h);
+    }
+
+    const std::size_t stride = dib.Stride();
+    std::uint8_t* const bottom = dib.Bits();
+    constexpr JDIMENSION kBlock = 16;
+    rows.resize(kBlock);
+    if (cmyk)
+        cmykRows.resize(std::size_t(width) * 4 * kBlock);
+    // Adobe writes CMYK inverted (0 = full ink); libjpeg reports it through
+    // the Adobe marker.
+    const bool inverted = cmyk && cinfo.saw_Adobe_marker;
+
+    while (cinfo.output_scanline < height) {
+        const JDIMENSION y0 = cinfo.output_scanline;
+        const JDIMENSION n = std::min<JDIMENSION>(kBlock, height - y0);
+        for (JDIMENSION i = 0; i < n; ++i)
+            rows[i] = cmyk ? cmykRows.data() + std::size_t(i) * width * 4
+                           : bottom + stride * std::size_t(height - 1 - (y0 + i));
+        JDIMENSION got = 0;
+        while (got < n) {
+            const JDIMENSION r = jpeg_read_scanlines(&cinfo, rows.data() + got, n - got);
+            if (r == 0)
+                break;
+            got += r;
+        }
+        if (got == 0)
+            break;
+        if (cmyk) {
+            for (JDIMENSION i = 0; i < got; ++i) {
+                const std::uint8_t* s = cmykRows.data() + std::size_t(i) * width * 4;
+                std::uint8_t* d = bottom + stride * std::size_t(height - 1 - (y0 + i));
+                for (JDIMENSION x = 0; x < width; ++x, s += 4, d += 3) {
+                    unsigned c = s[0], m = s[1], y = s[2], k = s[3];
+                    if (!inverted) {
+                        c = 255 - c;
+                        m = 255 - m;
+                        y = 255 - y;
+                        k = 255 - k;
+                    }
+                    // inverted values: (255 - ink); RGB = (1 - C)(1 - K)
+                    d[0] = std::uint8_t((y * k + 127) / 255);
+                    d[1] = std::uint8_t((m * k + 127) / 255);
+                    d[2] = std::uint8_t((c * k + 127) / 255);
+                }
+            }
+        }
+        if (err.hitEnd)
+            break;
+    }
+    if (err.hitEnd || cinfo.output_scanline < height) {
+        jpeg_destroy_decompress(&cinfo);
+        return ieUnexpectedEnd;
+    }
+    // The rest of the file (trailing markers) does not matter for the picture.
+    jpeg_abort_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+
+    if (!ApplyOrientation(dib, orientation))
+        return ieNoMemory;
+    ReportProgress(params, 100);
+    params.Dib = std::move(dib);
+    return ieOk;
+}
