@@ -10,6 +10,7 @@
 
 class QLabel;
 class QToolButton;
+class TPositions;
 
 // A rectangle shape: white fill with a 1-pixel black outline.
 class TShape : public QWidget {
@@ -83,6 +84,10 @@ public:
     QWidget* Bevel2 = nullptr;
     TWorldPanel* panWelt = nullptr;
     TShape* shBlatt = nullptr;
+
+    // The picture positions over the photo areas with their zoom panel, menu
+    // and keys (a child of the window).
+    TPositions* Positions = nullptr;
 
 public slots:
     void BtnInfoClick();

@@ -3,6 +3,7 @@
 #include "uClipboardUtils.h"
 #include "uException.h"
 #include "uLeonardo.h"
+#include "uMessage.h"
 #include "uPicArtwork.h"
 #include "uPicClipStream.h"
 #include "uRound.h"
@@ -14,7 +15,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -206,7 +206,7 @@ void TPicPreview::PasteFromClipboard() {
             if (OnMessage)
                 OnMessage(text);
             else
-                QMessageBox::warning(window(), QApplication::applicationName(), text);
+                Msg::ShowError(window(), text);
         }
         return;
     }

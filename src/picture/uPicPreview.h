@@ -101,7 +101,7 @@ public:
     // A picture file dropped from the file manager. Without a handler the
     // control loads it itself without turning it.
     std::function<void(TPicPreview*, const QString&)> OnFileDrop;
-    // Shows a message of a failed paste; without a handler a message box.
+    // Shows the message of a failed paste; without a handler the error box.
     std::function<void(const QString&)> OnMessage;
 
     // The file name extensions the program reads, lower case without dot.
