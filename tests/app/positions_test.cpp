@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTest>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -141,8 +142,9 @@ TEST(Positions, PairingKeepsPicturesByIndexAcrossTemplates) {
     for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(m.At(i)->HasPicture(), i < 4) << i;
         EXPECT_TRUE(m.At(i)->isVisible()) << i;
-        if (i < 4)
+        if (i < 4) {
             EXPECT_EQ(m.At(i)->Dib().Handle().Row(0)[0], i);
+        }
     }
     EXPECT_EQ(m.At(2)->Zoom(), 2.5);
     // The panel stays above the positions.
@@ -225,12 +227,14 @@ TEST(Positions, ResolutionLightThresholds) {
     };
     for (Case c : {Case{150, lfGreen}, Case{149, lfYellow}, Case{50, lfYellow}, Case{49, lfRed},
                    Case{300, lfGreen}}) {
-        // A very wide picture: the full height is visible.
+        // A picture wider than the area: the full height is visible (8 bits
+        // keep it below the memory ceiling).
         int rows = 1;
         while (std::nearbyint(rows / (h / 25.4)) < c.dpi)
             ++rows;
         ASSERT_EQ(std::nearbyint(rows / (h / 25.4)), c.dpi) << "no exact row count for " << c.dpi;
-        p->Dib().SetHandle(Picture(rows * 20, rows));
+        p->Dib().SetHandle(TDib::Create(rows * 4, rows, 8));
+        ASSERT_EQ(p->Dib().Height(), rows);
         m.pos.UpdateResolutionDisplay();
         EXPECT_EQ(m.pos.PrintResolution(), c.dpi);
         EXPECT_EQ(m.pos.lblDPI->text(), QStringLiteral("%1 dpi").arg(c.dpi));

@@ -1,6 +1,6 @@
 // Makes the README's screenshot of a filled sheet. Skipped unless
 // VELAMOR_SCREENSHOT names the PNG file to write; best run on a real X server:
-//   DISPLAY=:97 QT_QPA_PLATFORM=xcb VELAMOR_SCREENSHOT=docs/screenshot.png \
+//   DISPLAY=:97 QT_QPA_PLATFORM=xcb VELAMOR_SCREENSHOT=docs/screenshot.png
 //     ./app_positions_tests --gtest_filter=Screenshot.*
 
 #include "FMaster.h"
@@ -21,20 +21,22 @@ TEST(Screenshot, FilledSheet) {
     const QList<QStringList> sources = {
         {QStringLiteral("-size"), QStringLiteral("900x600"), QStringLiteral("plasma:fractal"),
          QStringLiteral("-blur"), QStringLiteral("0x2")},
-        {QStringLiteral("rose:"), QStringLiteral("-resize"), QStringLiteral("600x400!")},
+        {QStringLiteral("-size"), QStringLiteral("900x600"),
+         QStringLiteral("plasma:steelblue-gold"), QStringLiteral("-blur"), QStringLiteral("0x1")},
         {QStringLiteral("-size"), QStringLiteral("600x800"),
          QStringLiteral("gradient:#ffb347-#1e3c72")},
         {QStringLiteral("wizard:")},
-        {QStringLiteral("-size"), QStringLiteral("800x600"), QStringLiteral("radial-gradient:#fff6a0-#c0392b")},
+        {QStringLiteral("-size"), QStringLiteral("800x600"),
+         QStringLiteral("radial-gradient:#fff6a0-#c0392b")},
         {QStringLiteral("logo:")},
     };
     QStringList files;
     for (int i = 0; i < sources.size(); ++i) {
         const QString f = dir + QStringLiteral("/bild%1.bmp").arg(i);
-        if (TestSupport::Run(QStringLiteral("convert"),
-                             QStringList(sources[i]) << QStringLiteral("-type")
-                                                     << QStringLiteral("TrueColor")
-                                                     << QStringLiteral("BMP3:") + f) == 0)
+        if (TestSupport::Run(QStringLiteral("convert"), QStringList(sources[i])
+                                                            << QStringLiteral("-type")
+                                                            << QStringLiteral("TrueColor")
+                                                            << QStringLiteral("BMP3:") + f) == 0)
             files << f;
     }
     ASSERT_FALSE(files.isEmpty());
@@ -55,11 +57,10 @@ TEST(Screenshot, FilledSheet) {
     const int n = w.CurrentTemplate->Count();
     for (int i = 0; i < n; ++i) {
         TPicPreview* p = pos.PositionControls()[static_cast<size_t>(i)];
-        p->AutoRotate = true;
+        p->AutoRotate = false;
         p->SetFileName(files[i % files.size()]);
     }
-    if (n > 1)
-        pos.PositionControls()[1]->SetZoom(1.6);
+    pos.PositionControls()[0]->SetZoom(1.6);
     pos.SelectPosition(pos.PositionControls()[static_cast<size_t>(n > 1 ? 1 : 0)]);
     for (int i = 0; i < 20; ++i) {
         QCoreApplication::processEvents();

@@ -412,6 +412,9 @@ TEST(PicPreviewDrop, APictureFileFromTheFileManagerLoadsUnturned) {
     const QString file = MakeBmp(300, 200);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&p.c, &enter);
+    EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&p.c, &drop);
     ASSERT_TRUE(p.c.HasPicture());
@@ -422,6 +425,9 @@ TEST(PicPreviewDrop, APictureFileFromTheFileManagerLoadsUnturned) {
     Preview q(100, 100);
     QMimeData text;
     text.setUrls({QUrl::fromLocalFile(TestSupport::NewTempDir())});
+    QDragEnterEvent enter2(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&q.c, &enter2);
+    EXPECT_FALSE(enter2.isAccepted());
     QDropEvent drop2(QPointF(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&q.c, &drop2);
     EXPECT_FALSE(q.c.HasPicture());
