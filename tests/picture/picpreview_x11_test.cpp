@@ -30,9 +30,9 @@ TEST(PicPreviewX11, PastesAPngThatXclipOwns) {
     // xclip stays in the background as the clipboard's owner until another
     // program takes the clipboard.
     QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                          QStringLiteral("-t"), QStringLiteral("image/png"),
-                                          QStringLiteral("-i"), png});
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                 QStringLiteral("image/png"), QStringLiteral("-i"), png});
     ASSERT_TRUE(xclip.waitForStarted());
     // Wait until the X server reports the new owner's formats to us.
     QDeadlineTimer deadline(10000);
