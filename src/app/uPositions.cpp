@@ -332,7 +332,7 @@ void TPositions::EnableMenuEntries() {
 void TPositions::PositionMenu(TPicPreview* p, const QPoint& globalPos) {
     SelectPosition(p);
     EnableMenuEntries();
-    pmBild->popup(globalPos, mnuBildLaden);
+    pmBild->popup(globalPos);
 }
 
 bool TPositions::PositionWheel(TPicPreview* p, QWheelEvent* event) {

@@ -196,6 +196,7 @@ void TPicPreview::PasteFromClipboard() {
             verschiebungY_ = d.VerschiebungY;
             zoom_ = d.Zoom;
             dib_->SetHandle(std::move(d.Dib));
+            dib_->SetFileName(d.FileName);
             fileName_ = d.FileName;
             RelayoutPicture();
             update();

@@ -329,6 +329,11 @@ TEST(Positions, KeysOfTheWindow) {
     EXPECT_EQ(m.pos.ZoomSlider->Position(), 200);
     EXPECT_TRUE(Key(&m.w, Qt::Key_X, Qt::ControlModifier));
     EXPECT_FALSE(a->HasPicture());
+    // A key pressed on the focused position travels up to the window.
+    EXPECT_TRUE(Key(a, Qt::Key_V, Qt::ControlModifier));
+    EXPECT_TRUE(Key(a, Qt::Key_Delete));
+    EXPECT_FALSE(a->HasPicture());
+    EXPECT_FALSE(Key(a, Qt::Key_Delete));
     EXPECT_FALSE(m.pos.ZoomSlider->isEnabled());
     EXPECT_TRUE(capture.Errors.isEmpty());
 }
