@@ -18,6 +18,7 @@ work=$here/corpus-work/$target
 mkdir -p "$work"
 seeds=()
 if [ -d "$here/corpus/$target" ]; then seeds=("$here/corpus/$target"); fi
+if [ -d "$here/corpus/${target%_fuzz}" ]; then seeds=("$here/corpus/${target%_fuzz}"); fi
 # The largest block a picture may take is 2 GiB; a header that makes us ask
 # for more than that is a finding.
 exec nice "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \

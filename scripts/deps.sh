@@ -8,6 +8,7 @@ BUILD_PKGS=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev qt6-qpa-plugins
   libjpeg62-turbo-dev libtiff-dev libgif-dev
+  libcups2-dev
 )
 TEST_PKGS=(
   libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format

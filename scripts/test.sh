@@ -10,4 +10,10 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
+# A private CUPS server with the cups-pdf queue "VelamorPDF" for the printing
+# tests; they fail rather than skip when it is missing.
+if CUPS_ADDRESS=$(bash scripts/cups-start.sh); then
+  export CUPS_SERVER=$CUPS_ADDRESS
+fi
+export VELAMOR_REQUIRE_CUPS=1
 ctest --test-dir build-asan --output-on-failure -j2 "$@"

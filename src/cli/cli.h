@@ -5,3 +5,8 @@
 #include <QStringList>
 
 int CmdVersion(const QStringList& args);
+// The printer list, the default marked.
+int CmdPrinters(const QStringList& args);
+// Prints a sheet of a template filled with picture files.
+int CmdPrint(const QStringList& args);
+int CmdThumbstore(const QStringList& args);

@@ -5,7 +5,7 @@
 
 #include "cli.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -20,6 +20,10 @@ struct Command {
 
 const Command kCommands[] = {
     {"version", CmdVersion, "version"},
+    {"printers", CmdPrinters, "printers"},
+    {"thumbstore", CmdThumbstore,
+     "thumbstore put SPEICHER BILDPFAD DATENDATEI [--time T] [--info B,H,BPP] | get SPEICHER "
+     "BILDPFAD AUSGABEDATEI"},
 };
 
 void PrintUsage() {
@@ -31,7 +35,11 @@ void PrintUsage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Painting into images and PDFs needs a Gui application; it never opens a
+    // window.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
     if (args.isEmpty()) {

@@ -2,11 +2,14 @@
 
 #include "uDecoders.h"
 #include "uOrient.h"
+#include "uPlatform.h"
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include <jerror.h>
@@ -79,6 +82,28 @@ void ProgressMonitor(j_common_ptr cinfo) {
     }
 }
 
+// A helper thread that makes the output block's pages present while the
+// decoder works: the page faults of a large new block otherwise cost a
+// quarter of the decoding time. Joined on every path.
+struct TPrefault {
+    std::thread thread;
+    void Start(TDib& dib) {
+        if (dib.Size() < (std::size_t(16) << 20))
+            return;
+        try {
+            thread = std::thread(
+                [data = dib.Data(), size = dib.Size()] { Platform::PrefaultBlock(data, size); });
+        } catch (const std::system_error&) {
+            // no thread: the decoder meets the faults itself
+        }
+    }
+    void Join() {
+        if (thread.joinable())
+            thread.join();
+    }
+    ~TPrefault() { Join(); }
+};
+
 std::uint16_t Get16(const std::uint8_t* p, bool le) {
     return le ? std::uint16_t(p[0] | (p[1] << 8)) : std::uint16_t((p[0] << 8) | p[1]);
 }
@@ -146,12 +171,14 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
     TDib dib;
     std::vector<JSAMPROW> rows;
     std::vector<std::uint8_t> cmykRows;
+    TPrefault prefault; // after dib: joined before the block can go
 
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = ErrorExit;
     err.pub.emit_message = EmitMessage;
     err.pub.output_message = OutputMessage;
     if (setjmp(err.jump)) {
+        prefault.Join();
         jpeg_destroy_decompress(&cinfo);
         return err.code;
     }
@@ -194,11 +221,15 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
     jpeg_calc_output_dimensions(&cinfo);
     const JDIMENSION width = cinfo.output_width;
     const JDIMENSION height = cinfo.output_height;
-    if (width == 0 || height == 0)
-        return jpeg_destroy_decompress(&cinfo), ieCorrupt;
+    if (width == 0 || height == 0) {
+        jpeg_destroy_decompress(&cinfo);
+        return ieCorrupt;
+    }
     const int bits = grey ? 8 : 24;
-    if (TDib::BlockSizeFor(std::int32_t(width), std::int32_t(height), bits) == 0)
-        return jpeg_destroy_decompress(&cinfo), ieNoMemory;
+    if (TDib::BlockSizeFor(std::int32_t(width), std::int32_t(height), bits) == 0) {
+        jpeg_destroy_decompress(&cinfo);
+        return ieNoMemory;
+    }
 
     jpeg_start_decompress(&cinfo);
     dib = TDib::Create(std::int32_t(width), std::int32_t(height), std::uint16_t(bits));
@@ -206,6 +237,8 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
         jpeg_destroy_decompress(&cinfo);
         return ieNoMemory;
     }
+    Platform::AdviseLargeBlock(dib.Data(), dib.Size());
+    prefault.Start(dib);
     if (grey) {
         TRgbQuad* pal = dib.Colors();
         for (int i = 0; i < 256; ++i)
@@ -275,6 +308,7 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
     jpeg_abort_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
 
+    prefault.Join();
     if (!ApplyOrientation(dib, orientation))
         return ieNoMemory;
     ReportProgress(params, 100);

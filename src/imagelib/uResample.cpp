@@ -30,17 +30,6 @@ struct TTaps {
     std::int32_t maxTaps = 1;
 };
 
-// Weights of one destination pixel that sum exactly to kOne.
-void Normalise(std::int32_t* w, std::int32_t n) {
-    std::int32_t sum = 0, big = 0;
-    for (std::int32_t k = 0; k < n; ++k) {
-        sum += w[k];
-        if (w[k] > w[big])
-            big = k;
-    }
-    w[big] += kOne - sum;
-}
-
 TTaps MakeTaps(std::int32_t srcLen, std::int32_t dstLen) {
     TTaps t;
     t.start.resize(std::size_t(dstLen));
@@ -57,15 +46,22 @@ TTaps MakeTaps(std::int32_t srcLen, std::int32_t dstLen) {
             const std::int32_t j1 =
                 std::min<std::int32_t>(srcLen - 1, std::int32_t((b - 1) / dstLen));
             std::int32_t* w = &t.weight[std::size_t(i) * std::size_t(t.maxTaps)];
+            // Each weight is the step of the rounded running sum of the covered
+            // parts: never negative, and together exactly kOne whatever the
+            // ratio.
             std::int32_t n = 0;
+            std::int64_t covered = 0, before = 0;
             for (std::int32_t j = j0; j <= j1 && n < t.maxTaps; ++j, ++n) {
                 const std::int64_t lo = std::max<std::int64_t>(a, std::int64_t(j) * dstLen);
                 const std::int64_t hi = std::min<std::int64_t>(b, std::int64_t(j + 1) * dstLen);
-                w[n] = std::int32_t(((hi - lo) * kOne * 2 + srcLen) / (2 * std::int64_t(srcLen)));
+                covered += hi - lo;
+                const std::int64_t upto =
+                    (covered * kOne * 2 + srcLen) / (2 * std::int64_t(srcLen));
+                w[n] = std::int32_t(upto - before);
+                before = upto;
             }
             t.start[std::size_t(i)] = j0;
             t.count[std::size_t(i)] = n;
-            Normalise(w, n);
         }
     } else if (dstLen == srcLen) {
         t.weight.assign(std::size_t(dstLen), kOne);
@@ -162,34 +158,39 @@ void Horizontal(const TTaps& tx, const std::uint8_t* in, std::uint16_t* out, std
     }
 }
 
-// Destination rows [dy0, dy1) of the job.
+// Destination rows [dy0, dy1) of the job. Source rows are resampled
+// horizontally once each into a ring of three (consecutive destination rows
+// share at most the rows of one window edge, or both rows when enlarging) and
+// added up at once, so the memory stays small whatever the ratio.
 void Work(const TJob& job, std::int32_t dy0, std::int32_t dy1) {
+    constexpr int kRing = 3;
     const std::size_t samples = std::size_t(job.dstW) * 3;
-    const std::int32_t ring = job.ty.maxTaps + 1;
-    std::vector<std::uint16_t> rows(samples * std::size_t(ring));
+    std::vector<std::uint16_t> rows(samples * kRing);
+    std::int32_t tag[kRing] = {-1, -1, -1}; // the source row each slot holds
     std::vector<std::uint8_t> expand(job.src->BitCount() == 24 ? 0 : std::size_t(job.srcW) * 3);
     std::vector<std::uint32_t> acc(samples);
-    std::int32_t have = -1; // the last source row resampled into the ring
     for (std::int32_t dy = dy0; dy < dy1; ++dy) {
         const std::int32_t s = job.ty.start[std::size_t(dy)];
         const std::int32_t n = job.ty.count[std::size_t(dy)];
-        for (std::int32_t r = std::max(have + 1, s); r < s + n; ++r) {
-            Horizontal(job.tx, FetchRow(job, r, expand.data()),
-                       rows.data() + std::size_t(r % ring) * samples, job.dstW);
-            have = r;
-        }
         const std::int32_t* wt = &job.ty.weight[std::size_t(dy) * std::size_t(job.ty.maxTaps)];
-        {
-            const std::uint16_t* in = rows.data() + std::size_t(s % ring) * samples;
-            const std::uint32_t w = std::uint32_t(wt[0]);
-            for (std::size_t i = 0; i < samples; ++i)
-                acc[i] = in[i] * w;
-        }
-        for (std::int32_t k = 1; k < n; ++k) {
-            const std::uint16_t* in = rows.data() + std::size_t((s + k) % ring) * samples;
+        for (std::int32_t k = 0; k < n; ++k) {
+            const std::int32_t r = s + k;
             const std::uint32_t w = std::uint32_t(wt[k]);
-            for (std::size_t i = 0; i < samples; ++i)
-                acc[i] += in[i] * w;
+            if (w == 0 && k > 0)
+                continue;
+            const int slot = r % kRing;
+            std::uint16_t* in = rows.data() + std::size_t(slot) * samples;
+            if (tag[slot] != r) {
+                Horizontal(job.tx, FetchRow(job, r, expand.data()), in, job.dstW);
+                tag[slot] = r;
+            }
+            if (k == 0) {
+                for (std::size_t i = 0; i < samples; ++i)
+                    acc[i] = in[i] * w;
+            } else {
+                for (std::size_t i = 0; i < samples; ++i)
+                    acc[i] += in[i] * w;
+            }
         }
         std::uint8_t* out = job.dst->Row(dy);
         constexpr int shift = kWeightBits + 8;

@@ -282,3 +282,18 @@ TEST_F(JpegTest, ReportsRisingProgressUpTo100) {
     EXPECT_EQ(seen.back(), 100);
     EXPECT_LT(seen.size(), 120u); // per block of rows, not per row
 }
+
+TEST_F(JpegTest, LargePictureMatchesDjpegAndFailsCleanlyWhenCut) {
+    // big enough for the block to be prepared on a second thread
+    const TRgb big = PhotoLike(2600, 2200, 5);
+    const auto bytes = Cjpeg({"-quality", "80"}, &big);
+    ASSERT_TRUE(Tool("djpeg", {"-outfile", dir_ + "/big.ppm", dir_ + "/out.jpg"}));
+    TImportParams p;
+    ASSERT_EQ(Decode(bytes, p), ieOk);
+    EXPECT_EQ(MaxAbsDiff(p.Dib, ReadPpm(dir_ + "/big.ppm")), 0);
+    const std::vector<std::uint8_t> part(bytes.begin(),
+                                         bytes.begin() + std::ptrdiff_t(bytes.size() / 2));
+    TImportParams q;
+    EXPECT_EQ(Decode(part, q), ieUnexpectedEnd);
+    EXPECT_TRUE(q.Dib.IsEmpty());
+}

@@ -112,6 +112,16 @@ TEST(StretchDIBTest, AgreesWithAreaAverageOnLargePictures) {
     }
 }
 
+TEST(StretchDIBTest, ExtremeRatiosStayAverages) {
+    // hundreds of source pixels per destination pixel in either direction
+    const TRgb src = PhotoLike(2400, 1300, 11);
+    const TDib dib = FromRgb(src);
+    for (auto [w, h] : {std::pair{3, 2}, {1, 1}, {2400, 1}, {1, 1300}, {7, 650}}) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        EXPECT_LE(MaxAbsDiff(StretchDIB(dib, w, h), AreaAverage(src, w, h)), 1);
+    }
+}
+
 TEST(StretchDIBTest, RectangleRowsCountFromTheBottom) {
     const TRgb src = PhotoLike(40, 24, 3);
     const TDib dib = FromRgb(src);
