@@ -6,6 +6,7 @@
 #include "uMessage.h"
 #include "uPicArtwork.h"
 #include "uPicClipStream.h"
+#include "uPrintDIB.h"
 #include "uRound.h"
 #include "zrtextwrap.h"
 
@@ -240,6 +241,14 @@ void TPicPreview::PrintTo(QPainter& painter, const QRect& rect) {
     if (src.IsEmpty())
         return;
     dib_->DrawRect(painter, rect, ToQRect(src));
+}
+
+void TPicPreview::PrintTo(TPrintDevice& device, const TPrintRect& rect) {
+    const TIntRect src = VisibleSourceRect();
+    if (src.IsEmpty())
+        return;
+    PrintDIB(device, dib_->Handle(), rect, TPrintRect{src.left, src.top, src.right, src.bottom},
+             device.Monochrome());
 }
 
 QString TPicPreview::HintText() {

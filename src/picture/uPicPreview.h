@@ -6,6 +6,7 @@
 // private format that keeps crop and zoom.
 
 #include "uPicLayout.h"
+#include "uSheetJob.h"
 #include "uZRDib.h"
 
 #include <QColor>
@@ -17,7 +18,7 @@
 class QMimeData;
 class QPainter;
 
-class TPicPreview : public QWidget {
+class TPicPreview : public QWidget, public IPrintPosition {
     Q_OBJECT
 public:
     explicit TPicPreview(QWidget* parent = nullptr);
@@ -53,7 +54,7 @@ public:
     QColor Color() const { return color_; }
     void SetColor(const QColor& color);
 
-    bool HasPicture() const;
+    bool HasPicture() const override;
 
     void RotateLeft();  // +90 degrees (counter-clockwise)
     void RotateRight(); // -90 degrees
@@ -75,9 +76,11 @@ public:
     // The part of the picture (picture pixels) the area shows, clipped to the
     // picture; empty without a picture.
     TIntRect VisibleSourceRect() const;
-    // Draws the visible part of the picture into rect of any painter (the
-    // printer's page in a print job).
+    // Draws the visible part of the picture into rect of any painter.
     void PrintTo(QPainter& painter, const QRect& rect);
+    // Prints the visible part of the picture into the device rectangle of
+    // the device's running job (the sheet print job).
+    void PrintTo(TPrintDevice& device, const TPrintRect& rect) override;
 
     TZRDib& Dib() { return *dib_; }
     const TZRDib& Dib() const { return *dib_; }

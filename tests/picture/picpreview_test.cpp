@@ -1,5 +1,6 @@
 // Widget tests of the picture position control (offscreen platform).
 
+#include "TestPrintDevice.h"
 #include "TestSupport.h"
 #include "uClipboardUtils.h"
 #include "uLeonardo.h"
@@ -404,6 +405,25 @@ TEST(PicPreviewPrint, PrintToDrawsTheVisiblePart) {
     }
     EXPECT_EQ(QColor(page.pixel(5, 30)), QColor(Qt::black));
     EXPECT_EQ(QColor(page.pixel(55, 30)), QColor(Qt::white));
+}
+
+TEST(PicPreviewPrint, ThePrintJobGetsTheVisibleSourceRectangle) {
+    Preview p(300, 300);
+    p.c.Dib().SetHandle(Pattern(1500, 1000));
+    p.c.SetZoom(2.0);
+    ASSERT_EQ(p.c.VisibleSourceRect(), (TIntRect{0, 0, 500, 500}));
+    TTestPrintDevice device(600, 600, 5000, 7000, 0, 0, 5000, 7000);
+    device.Open();
+    IPrintPosition& job = p.c;
+    EXPECT_TRUE(job.HasPicture());
+    job.PrintTo(device, TPrintRect{100, 200, 700, 800});
+    ASSERT_EQ(device.sent.size(), 1u);
+    EXPECT_EQ(device.sent[0].dest, (TPrintRect{100, 200, 700, 800}));
+    // Only the visible part of the picture is sent.
+    EXPECT_EQ(device.sent[0].imageSize, QSize(500, 500));
+    p.c.Clear();
+    job.PrintTo(device, TPrintRect{100, 200, 700, 800});
+    EXPECT_EQ(device.sent.size(), 1u);
 }
 
 TEST(PicPreviewDrop, APictureFileFromTheFileManagerLoadsUnturned) {
