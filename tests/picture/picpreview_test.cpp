@@ -383,6 +383,25 @@ TEST(PicPreviewPaint, HintFrameAndPicture) {
     EXPECT_EQ(QColor(img.pixel(106, 76)), QColor(255, 0, 0));
 }
 
+TEST(PicPreviewPaint, ImportProgressBarAcrossTheMiddle) {
+    Preview p(120, 60);
+    ASSERT_TRUE(p.c.Dib().OnProgress);
+    p.c.Dib().OnProgress(p.c.Dib(), 50);
+    const QImage img = p.c.grab().toImage();
+    // Bar from x 5 to 114, y 25 to 34; the grey share starts 2 pixels inside.
+    const QRgb shadow = p.c.palette().color(QPalette::Dark).rgb();
+    EXPECT_EQ(img.pixel(5, 30), shadow);
+    EXPECT_EQ(img.pixel(114, 30), shadow);
+    EXPECT_EQ(img.pixel(60, 25), shadow);
+    EXPECT_EQ(img.pixel(30, 30), qRgb(128, 128, 128));
+    EXPECT_EQ(img.pixel(100, 30), p.c.palette().color(QPalette::Base).rgb());
+    EXPECT_NE(img.pixel(30, 22), qRgb(128, 128, 128));
+    // A finished load takes the bar away.
+    p.c.SetFileName(MakeBmp(30, 20));
+    const QImage after = p.c.grab().toImage();
+    EXPECT_NE(after.pixel(5, 30), shadow);
+}
+
 TEST(PicPreviewPrint, PrintToDrawsTheVisiblePart) {
     Preview p(100, 100);
     QImage page(60, 60, QImage::Format_RGB32);
