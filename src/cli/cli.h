@@ -10,3 +10,5 @@ int CmdPrinters(const QStringList& args);
 // Prints a sheet of a template filled with picture files.
 int CmdPrint(const QStringList& args);
 int CmdThumbstore(const QStringList& args);
+// The catalogue of paper templates as a table or, with --json, as JSON.
+int CmdTemplates(const QStringList& args);

@@ -20,6 +20,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"version", CmdVersion, "version"},
+    {"templates", CmdTemplates, "templates [--json]"},
     {"printers", CmdPrinters, "printers"},
     {"thumbstore", CmdThumbstore,
      "thumbstore put SPEICHER BILDPFAD DATENDATEI [--time T] [--info B,H,BPP] | get SPEICHER "

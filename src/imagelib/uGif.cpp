@@ -2,6 +2,7 @@
 // as an 8-bit palette picture; the transparent colour shows as white.
 
 #include "uDecoders.h"
+#include "uPlatform.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -113,6 +114,7 @@ std::int32_t DecodeGif(const std::uint8_t* data, std::size_t size, TImportParams
     TDib dib = TDib::Create(width, height, 8);
     if (!dib)
         return ieNoMemory;
+    Platform::AdviseLargeBlock(dib.Data(), dib.Size());
 
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     TRgbQuad* pal = dib.Colors();

@@ -1,11 +1,12 @@
 // JPEG import through libjpeg(-turbo): decodes straight into the DIB rows.
 
 #include "uDecoders.h"
-#include "uOrient.h"
 #include "uPlatform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -84,25 +85,47 @@ void ProgressMonitor(j_common_ptr cinfo) {
 
 // A helper thread that makes the output block's pages present while the
 // decoder works: the page faults of a large new block otherwise cost a
-// quarter of the decoding time. Joined on every path.
+// quarter of the decoding time. It works in slices from the end of the block
+// (the top rows, which the decoder writes first) and stops between two slices
+// when the decoder is done, so that a helper kept waiting for a core never
+// holds the import up for long. Joined on every path.
 struct TPrefault {
     std::thread thread;
+    std::atomic<bool> stop{false};
     void Start(TDib& dib) {
         if (dib.Size() < (std::size_t(16) << 20))
             return;
         try {
-            thread = std::thread(
-                [data = dib.Data(), size = dib.Size()] { Platform::PrefaultBlock(data, size); });
+            thread = std::thread([this, data = dib.Data(), size = dib.Size()] {
+                constexpr std::uintptr_t kSlice = std::uintptr_t(4) << 20;
+                const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(data);
+                std::uintptr_t end = begin + size;
+                while (end > begin && !stop.load(std::memory_order_relaxed)) {
+                    // slice edges on whole slices of the address space
+                    const std::uintptr_t from = std::max(begin, (end - 1) & ~(kSlice - 1));
+                    Platform::PrefaultBlock(reinterpret_cast<void*>(from), end - from);
+                    end = from;
+                }
+            });
         } catch (const std::system_error&) {
             // no thread: the decoder meets the faults itself
         }
     }
     void Join() {
+        stop.store(true, std::memory_order_relaxed);
         if (thread.joinable())
             thread.join();
     }
     ~TPrefault() { Join(); }
 };
+
+// Mirrors a row of 1- or 3-byte pixels in place.
+void MirrorRow(std::uint8_t* row, std::size_t bpp, JDIMENSION width) {
+    if (width < 2)
+        return;
+    for (std::uint8_t *a = row, *b = row + (width - 1) * bpp; a < b; a += bpp, b -= bpp)
+        std::swap_ranges(a, a + bpp, b);
+}
 
 std::uint16_t Get16(const std::uint8_t* p, bool le) {
     return le ? std::uint16_t(p[0] | (p[1] << 8)) : std::uint16_t((p[0] << 8) | p[1]);
@@ -170,7 +193,7 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
     // from libjpeg skips no destructor.
     TDib dib;
     std::vector<JSAMPROW> rows;
-    std::vector<std::uint8_t> cmykRows;
+    std::vector<std::uint8_t> buffer;
     TPrefault prefault; // after dib: joined before the block can go
 
     cinfo.err = jpeg_std_error(&err.pub);
@@ -231,8 +254,18 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
         return ieNoMemory;
     }
 
+    // The orientation is applied while the rows come in: 2..4 mirror rows
+    // and place them upside down, 5..8 write each row as a column.
+    const bool transpose = orientation >= 5;
+    const bool mirror = orientation == 2 || orientation == 3;
+    const bool upsideDown = orientation == 3 || orientation == 4;
+    const bool colsFromRight = orientation == 6 || orientation == 7; // first row on the right
+    const bool colsFromBottom = orientation == 7 || orientation == 8;
+    const std::int32_t outW = std::int32_t(transpose ? height : width);
+    const std::int32_t outH = std::int32_t(transpose ? width : height);
+
     jpeg_start_decompress(&cinfo);
-    dib = TDib::Create(std::int32_t(width), std::int32_t(height), std::uint16_t(bits));
+    dib = TDib::Create(outW, outH, std::uint16_t(bits));
     if (!dib) {
         jpeg_destroy_decompress(&cinfo);
         return ieNoMemory;
@@ -248,17 +281,27 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
         // dots per inch or per centimetre into pixels per metre
         const double f = cinfo.density_unit == 1 ? 10000.0 / 254.0 : 100.0;
         TBitmapInfoHeader h = dib.Header();
-        h.biXPelsPerMeter = std::int32_t(cinfo.X_density * f + 0.5);
-        h.biYPelsPerMeter = std::int32_t(cinfo.Y_density * f + 0.5);
+        h.biXPelsPerMeter = std::int32_t((transpose ? cinfo.Y_density : cinfo.X_density) * f + 0.5);
+        h.biYPelsPerMeter = std::int32_t((transpose ? cinfo.X_density : cinfo.Y_density) * f + 0.5);
         std::memcpy(dib.Data(), &h, sizeof h);
     }
 
     const std::size_t stride = dib.Stride();
     std::uint8_t* const bottom = dib.Bits();
-    constexpr JDIMENSION kBlock = 16;
+    const std::size_t bpp = grey ? 1 : 3;
+    // top-down row y of the result
+    auto outRow = [&](std::int32_t y) { return bottom + stride * std::size_t(outH - 1 - y); };
+    // Rows to be turned come in larger blocks: more of each result row is
+    // written at once.
+    constexpr JDIMENSION kMaxBlock = 64;
+    const JDIMENSION kBlock = transpose ? kMaxBlock : 16;
     rows.resize(kBlock);
-    if (cmyk)
-        cmykRows.resize(std::size_t(width) * 4 * kBlock);
+    // Rows go straight into the picture unless they need converting (CMYK)
+    // or turning into columns; then they pass through this block buffer.
+    const bool buffered = cmyk || transpose;
+    const std::size_t bufStride = std::size_t(width) * (cmyk ? 4 : bpp);
+    if (buffered)
+        buffer.resize(bufStride * kBlock);
     // Adobe writes CMYK inverted (0 = full ink); libjpeg reports it through
     // the Adobe marker.
     const bool inverted = cmyk && cinfo.saw_Adobe_marker;
@@ -266,9 +309,11 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
     while (cinfo.output_scanline < height) {
         const JDIMENSION y0 = cinfo.output_scanline;
         const JDIMENSION n = std::min<JDIMENSION>(kBlock, height - y0);
-        for (JDIMENSION i = 0; i < n; ++i)
-            rows[i] = cmyk ? cmykRows.data() + std::size_t(i) * width * 4
-                           : bottom + stride * std::size_t(height - 1 - (y0 + i));
+        for (JDIMENSION i = 0; i < n; ++i) {
+            const std::int32_t y = std::int32_t(y0 + i);
+            rows[i] = buffered ? buffer.data() + std::size_t(i) * bufStride
+                               : outRow(upsideDown ? outH - 1 - y : y);
+        }
         JDIMENSION got = 0;
         while (got < n) {
             const JDIMENSION r = jpeg_read_scanlines(&cinfo, rows.data() + got, n - got);
@@ -278,22 +323,54 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
         }
         if (got == 0)
             break;
-        if (cmyk) {
-            for (JDIMENSION i = 0; i < got; ++i) {
-                const std::uint8_t* s = cmykRows.data() + std::size_t(i) * width * 4;
-                std::uint8_t* d = bottom + stride * std::size_t(height - 1 - (y0 + i));
-                for (JDIMENSION x = 0; x < width; ++x, s += 4, d += 3) {
-                    unsigned c = s[0], m = s[1], y = s[2], k = s[3];
+        for (JDIMENSION i = 0; i < got; ++i) {
+            const std::int32_t y = std::int32_t(y0 + i);
+            std::uint8_t* line = rows[i];
+            if (cmyk) {
+                // into BGR: in place in the block buffer when it is to be
+                // turned, else into the picture's row
+                std::uint8_t* d = transpose ? line : outRow(upsideDown ? outH - 1 - y : y);
+                const std::uint8_t* src = line;
+                for (JDIMENSION x = 0; x < width; ++x, src += 4, d += 3) {
+                    unsigned c = src[0], m = src[1], ye = src[2], k = src[3];
                     if (!inverted) {
                         c = 255 - c;
                         m = 255 - m;
-                        y = 255 - y;
+                        ye = 255 - ye;
                         k = 255 - k;
                     }
-                    // inverted values: (255 - ink); RGB = (1 - C)(1 - K)
-                    d[0] = std::uint8_t((y * k + 127) / 255);
+                    // inverted values are (255 - ink): RGB = (1 - C)(1 - K)
+                    d[0] = std::uint8_t((ye * k + 127) / 255);
                     d[1] = std::uint8_t((m * k + 127) / 255);
                     d[2] = std::uint8_t((c * k + 127) / 255);
+                }
+                if (!transpose)
+                    line = outRow(upsideDown ? outH - 1 - y : y);
+            }
+            if (mirror)
+                MirrorRow(line, bpp, width);
+        }
+        if (transpose) {
+            // Stored row y becomes column y (or height - 1 - y) of the result,
+            // so the block's rows land side by side in every result row.
+            const std::uint8_t* src[kMaxBlock];
+            for (JDIMENSION k = 0; k < got; ++k)
+                src[k] = rows[colsFromRight ? got - 1 - k : k];
+            const std::size_t first = colsFromRight ? height - y0 - got : y0;
+            for (JDIMENSION x = 0; x < width; ++x) {
+                std::uint8_t* d =
+                    outRow(std::int32_t(colsFromBottom ? width - 1 - x : x)) + first * bpp;
+                const std::size_t at = std::size_t(x) * bpp;
+                if (bpp == 3) {
+                    for (JDIMENSION k = 0; k < got; ++k, d += 3) {
+                        const std::uint8_t* p = src[k] + at;
+                        d[0] = p[0];
+                        d[1] = p[1];
+                        d[2] = p[2];
+                    }
+                } else {
+                    for (JDIMENSION k = 0; k < got; ++k)
+                        d[k] = src[k][at];
                 }
             }
         }
@@ -307,10 +384,7 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
     // The rest of the file (trailing markers) does not matter for the picture.
     jpeg_abort_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-
     prefault.Join();
-    if (!ApplyOrientation(dib, orientation))
-        return ieNoMemory;
     ReportProgress(params, 100);
     params.Dib = std::move(dib);
     return ieOk;

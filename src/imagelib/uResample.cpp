@@ -7,6 +7,7 @@
 // split into bands of destination rows on the available cores.
 
 #include "uLeonardo.h"
+#include "uPlatform.h"
 
 #include <algorithm>
 #include <atomic>
@@ -242,6 +243,7 @@ TDib Resample(const TDib& dib, std::int32_t width, std::int32_t height, const TD
         TDib out = TDib::Create(width, height, 24);
         if (!out)
             return {};
+        Platform::AdviseLargeBlock(out.Data(), out.Size());
         job.dst = &out;
         job.tx = MakeTaps(job.srcW, width);
         job.ty = MakeTaps(job.srcH, height);

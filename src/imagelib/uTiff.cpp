@@ -4,6 +4,7 @@
 
 #include "uDecoders.h"
 #include "uOrient.h"
+#include "uPlatform.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -274,6 +275,7 @@ std::int32_t DecodeTiff(const std::uint8_t* data, std::size_t size, TImportParam
         dib = TDib::Create(w, h, std::uint16_t(bits));
         if (!dib)
             return ieNoMemory;
+        Platform::AdviseLargeBlock(dib.Data(), dib.Size());
         const std::uint32_t n = 1u << bps;
         // Some writers store 8-bit values in the 16-bit colour map.
         bool eightBit = true;
@@ -308,6 +310,7 @@ std::int32_t DecodeTiff(const std::uint8_t* data, std::size_t size, TImportParam
         dib = TDib::Create(w, h, std::uint16_t(bits));
         if (!dib)
             return ieNoMemory;
+        Platform::AdviseLargeBlock(dib.Data(), dib.Size());
         const bool whiteIsZero = photometric == PHOTOMETRIC_MINISWHITE;
         TRgbQuad* pal = dib.Colors();
         if (bits == 1) {
@@ -367,6 +370,7 @@ std::int32_t DecodeTiff(const std::uint8_t* data, std::size_t size, TImportParam
         dib = TDib::Create(w, h, 24);
         if (!dib)
             return ieNoMemory;
+        Platform::AdviseLargeBlock(dib.Data(), dib.Size());
         std::vector<std::uint32_t> raster;
         raster.resize(std::size_t(width) * chunk);
         for (std::uint32_t y = 0; y < height; y += chunk) {

@@ -153,7 +153,7 @@ TEST_F(JpegTest, CmykIsConvertedToRgb) {
 }
 
 TEST_F(JpegTest, ExifOrientationTurnsThePictureUpright) {
-    const TRgb quad = Quadrants(48, 32);
+    const TRgb quad = Quadrants(150, 100); // more rows than one block
     const auto plain = Cjpeg({"-quality", "95"}, &quad);
     for (bool le : {true, false}) {
         for (int o = 1; o <= 8; ++o) {
@@ -296,4 +296,25 @@ TEST_F(JpegTest, LargePictureMatchesDjpegAndFailsCleanlyWhenCut) {
     TImportParams q;
     EXPECT_EQ(Decode(part, q), ieUnexpectedEnd);
     EXPECT_TRUE(q.Dib.IsEmpty());
+}
+
+TEST_F(JpegTest, OrientationOfGreyAndCmykPictures) {
+    const TRgb quad = Quadrants(40, 24);
+    const auto grey = Cjpeg({"-quality", "95", "-grayscale"}, &quad);
+    ASSERT_TRUE(WritePpm(dir_ + "/quad.ppm", quad));
+    ASSERT_TRUE(Tool("convert", {dir_ + "/quad.ppm", "-colorspace", "CMYK", "-quality", "97",
+                                 dir_ + "/quad-cmyk.jpg"}));
+    const auto cmyk = ReadBytes(dir_ + "/quad-cmyk.jpg");
+    for (const auto* plain : {&grey, &cmyk}) {
+        for (int o = 2; o <= 8; ++o) {
+            SCOPED_TRACE(testing::Message() << (plain == &grey ? "grey " : "cmyk ") << o);
+            const auto bytes = WithExif(*plain, o, o % 2 == 0);
+            const QString path = dir_ + QString("/k%1.jpg").arg(o);
+            ASSERT_TRUE(WriteBytes(path, bytes));
+            TImportParams p;
+            ASSERT_EQ(Decode(bytes, p), ieOk);
+            EXPECT_EQ(p.Dib.BitCount(), plain == &grey ? 8 : 24);
+            EXPECT_LT(MeanAbsDiff(p.Dib, MagickDecode(path, {"-auto-orient"})), 1.5);
+        }
+    }
 }

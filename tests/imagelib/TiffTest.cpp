@@ -285,3 +285,32 @@ TEST_F(TiffTest, TruncatedAndCorruptFilesFailCleanly) {
     TImportParams q;
     EXPECT_NE(DecodeTiff(notTiff, sizeof notTiff, q), ieOk);
 }
+
+TEST_F(TiffTest, TiledPaletteGreyAndBilevel) {
+    // partial tiles at the right and bottom edge, sub-byte samples
+    ASSERT_TRUE(Tool("convert", {Path("src.ppm"), "+dither", "-colors", "16", "-type", "Palette",
+                                 "-depth", "4", Path("p4.tif")}));
+    ASSERT_TRUE(
+        Tool("convert", {Path("src.ppm"), "-colorspace", "Gray", "-depth", "8", Path("g8.tif")}));
+    ASSERT_TRUE(Tool("convert", {Path("src.ppm"), "-threshold", "50%", "-type", "Bilevel",
+                                 "-compress", "None", Path("b1.tif")}));
+    for (const char* name : {"p4", "g8", "b1"}) {
+        SCOPED_TRACE(name);
+        const QString in = Path(QString(name) + ".tif");
+        const QString out = Path(QString(name) + "-tiled.tif");
+        ASSERT_TRUE(Tool("tiffcp", {"-t", "-w", "32", "-l", "16", "-c", "zip", in, out}));
+        TImportParams a, b;
+        ASSERT_EQ(Decode(in, a), ieOk);
+        ASSERT_EQ(Decode(out, b), ieOk);
+        EXPECT_EQ(a.Dib.BitCount(), b.Dib.BitCount());
+        ASSERT_EQ(a.Dib.Size(), b.Dib.Size());
+        EXPECT_LE(MaxAbsDiff(b.Dib, MagickDecode(in)), 1);
+        for (int y = 0; y < a.Dib.Height(); ++y)
+            for (int x = 0; x < a.Dib.Width(); ++x) {
+                std::uint8_t ca[3], cb[3];
+                DibPixel(a.Dib, x, y, ca);
+                DibPixel(b.Dib, x, y, cb);
+                ASSERT_TRUE(ca[0] == cb[0] && ca[1] == cb[1] && ca[2] == cb[2]) << x << "," << y;
+            }
+    }
+}
