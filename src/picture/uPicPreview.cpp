@@ -23,6 +23,8 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+#include <new>
+
 namespace {
 
 // Shows the hourglass while it lives, also when an exception passes.
@@ -148,7 +150,14 @@ void TPicPreview::Rotate(int degrees) {
     verschiebungX_ = verschiebungY_ = 0.5;
     if (!HasPicture())
         return;
-    dib_->SetHandle(RotateDIB(dib_->Handle(), degrees * 10, 0xFFFFFF));
+    TDib turned = RotateDIB(dib_->Handle(), degrees * 10, 0xFFFFFF);
+    if (turned.IsEmpty()) {
+        // The picture stays as it was rather than being lost.
+        RelayoutPicture();
+        update();
+        throw Exception(QStringLiteral("Das Bild konnte nicht gedreht werden."));
+    }
+    dib_->SetHandle(std::move(turned));
     RelayoutPicture();
     update();
 }
@@ -188,6 +197,9 @@ bool TPicPreview::CanPaste() {
 void TPicPreview::PasteFromClipboard() {
     const QString format = PicPreviewClipboardFormat();
     if (ClipboardHasFormat(format)) {
+        // The whole block is read and checked before the position changes, so
+        // data that cannot be pasted leaves the picture that is there.
+        QString reason;
         try {
             QByteArray stream;
             CopyStreamFromClipboard(format, stream);
@@ -202,9 +214,12 @@ void TPicPreview::PasteFromClipboard() {
             RelayoutPicture();
             update();
         } catch (const Exception& e) {
-            Clear();
-            const QString text =
-                QStringLiteral("Bild konnte nicht eingefügt werden.\r\n") + e.Message();
+            reason = e.Message();
+        } catch (const std::bad_alloc&) {
+            reason = QStringLiteral("Nicht genügend Speicher");
+        }
+        if (!reason.isEmpty()) {
+            const QString text = QStringLiteral("Bild konnte nicht eingefügt werden.\r\n") + reason;
             if (OnMessage)
                 OnMessage(text);
             else

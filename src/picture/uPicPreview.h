@@ -56,6 +56,8 @@ public:
 
     bool HasPicture() const override;
 
+    // Quarter turns; they reset zoom and pan. A turn that fails (no memory)
+    // keeps the picture and raises an Exception.
     void RotateLeft();  // +90 degrees (counter-clockwise)
     void RotateRight(); // -90 degrees
     void Rotate180();
@@ -67,8 +69,8 @@ public:
     void CopyToClipboard();
     // Tries the private format, then an image another program placed on the
     // clipboard; does nothing for anything else. A private block that cannot
-    // be read clears the position and shows "Bild konnte nicht eingefügt
-    // werden.\r\n" with the reason.
+    // be read leaves the position as it is and shows "Bild konnte nicht
+    // eingefügt werden.\r\n" with the reason.
     void PasteFromClipboard();
     // True when the clipboard holds something PasteFromClipboard takes.
     static bool CanPaste();

@@ -326,7 +326,7 @@ TEST(PicPreviewClipboard, TextIsNotAPicture) {
     EXPECT_FALSE(e.c.HasPicture());
 }
 
-TEST(PicPreviewClipboard, DamagedPrivateBlockClearsAndExplains) {
+TEST(PicPreviewClipboard, DamagedPrivateBlockIsRejectedAndExplained) {
     const TDib dib = Pattern(20, 10);
     const QByteArray good = WritePicClipStream(0.5, 0.5, 1.0, QStringLiteral("x.bmp"), dib);
     for (int cut : {1, 5, 27, 30, 40, static_cast<int>(good.size()) - 1}) {
@@ -336,7 +336,9 @@ TEST(PicPreviewClipboard, DamagedPrivateBlockClearsAndExplains) {
         p.c.OnMessage = [&](const QString& m) { shown << m; };
         CopyStreamToClipboard(PicPreviewClipboardFormat(), QByteArray(good.constData(), cut));
         p.c.PasteFromClipboard();
-        EXPECT_FALSE(p.c.HasPicture()) << cut;
+        // The picture that was there stays.
+        ASSERT_TRUE(p.c.HasPicture()) << cut;
+        EXPECT_EQ(p.c.Dib().Width(), 5) << cut;
         ASSERT_EQ(shown.size(), 1) << cut;
         EXPECT_TRUE(shown[0].startsWith(QStringLiteral("Bild konnte nicht eingefügt werden.\r\n")));
         EXPECT_GT(shown[0].size(), 40);
