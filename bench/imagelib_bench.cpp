@@ -12,7 +12,7 @@
 // alone is taken as (convert in.ppm -resize WxH! out.ppm) minus
 // (convert in.ppm out.ppm), so reading and writing the PPM cancel out.
 
-#include "uDecoders.h"
+#include "uImport.h"
 #include "uLeonardo.h"
 
 #include <benchmark/benchmark.h>
@@ -132,7 +132,7 @@ TFiles& Files() {
             .write(reinterpret_cast<const char*>(f.jpegBytes.data()),
                    std::streamsize(f.jpegBytes.size()));
         TImportParams p;
-        if (DecodeJpeg(f.jpegBytes.data(), f.jpegBytes.size(), p) == ieOk)
+        if (ipImportMemory(f.jpegBytes.data(), f.jpegBytes.size(), p) == ieOk)
             f.full = std::move(p.Dib);
         f.reduced = StretchDIB(f.full, kCeilW, kCeilH);
         return owner;
@@ -158,11 +158,12 @@ std::string Quote(const fs::path& p) {
 }
 
 void BM_ImportJpeg(benchmark::State& state) {
+    // the whole import from memory: recognising the format, then the decoder
     TFiles& f = Files();
     for (auto _ : state) {
         TImportParams p;
-        if (DecodeJpeg(f.jpegBytes.data(), f.jpegBytes.size(), p) != ieOk) {
-            state.SkipWithError("decode failed");
+        if (ipImportMemory(f.jpegBytes.data(), f.jpegBytes.size(), p) != ieOk) {
+            state.SkipWithError("import failed");
             break;
         }
         benchmark::DoNotOptimize(p.Dib.Data());

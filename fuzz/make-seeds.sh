@@ -11,7 +11,7 @@ mkdir -p "$bmp" "$pcx" "$dib"
 # A 5x4 colour picture, a 16-colour and a 2-colour one.
 convert -size 5x4 gradient:red-blue "$tmp/rgb.ppm"
 convert -size 5x4 xc:white -fill black -draw "point 1,1" -draw "point 3,2" "$tmp/mono.ppm"
-convert -size 6x3 plasma:fractal -seed 1 -colors 16 "$tmp/c16.ppm" 2>/dev/null ||
+convert -seed 1 -size 6x3 plasma:fractal -colors 16 "$tmp/c16.ppm" 2>/dev/null ||
   convert -size 6x3 gradient:green-yellow -colors 16 "$tmp/c16.ppm"
 
 convert "$tmp/rgb.ppm" BMP3:"$bmp/rgb24.bmp"
@@ -35,6 +35,16 @@ ppmtopcx "$tmp/mono.ppm" > "$pcx/mono.pcx" 2>/dev/null
 for f in rgb24 pal4 mono pal8; do
   tail -c +15 "$bmp/$f.bmp" > "$dib/$f.dib"
 done
+
+# The whole import: a few of each, plus JPEG, TIFF and GIF.
+imp=$here/corpus/fuzz_import
+mkdir -p "$imp"
+cp "$bmp/rgb24.bmp" "$bmp/rle8.bmp" "$bmp/os2core.bmp" "$pcx/rgb24.pcx" "$pcx/ega.pcx" "$imp/"
+convert "$tmp/rgb.ppm" -quality 80 JPEG:"$imp/rgb.jpg"
+convert "$tmp/rgb.ppm" -interlace Plane JPEG:"$imp/progressive.jpg"
+convert "$tmp/c16.ppm" GIF:"$imp/c16.gif"
+convert "$tmp/rgb.ppm" -compress None TIFF:"$imp/rgb.tif"
+convert "$tmp/c16.ppm" -compress LZW TIFF:"$imp/lzw.tif"
 
 # Clipboard streams of a picture position: pan X 0.5, pan Y 0.5, zoom 1.0 or
 # 2.0, a file name or none, a 1x1 24-bit packed DIB.

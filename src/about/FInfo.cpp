@@ -98,11 +98,9 @@ TDlgInfo::TDlgInfo(QWidget* parent) : QDialog(parent) {
     Bevel2->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     Bevel2->setGeometry(8, 201, 364, 2);
 
-    Label10 =
-        new QLabel(QStringLiteral("Dieses Programm ist urheberrechtlich geschützt. Unerlaubte "
-                                  "Vervielfältigung oder Verbreitung des Programms oder von Teilen "
-                                  "daraus ist nicht gestattet."),
-                   this);
+    Label10 = new QLabel(QStringLiteral("Dieses Programm ist urheberrechtlich geschützt. "
+                                        "Weitergabe nur mit Genehmigung von Kestrelon."),
+                         this);
     Label10->setObjectName(QStringLiteral("Label10"));
     Label10->setWordWrap(true);
     Label10->setAlignment(Qt::AlignLeft | Qt::AlignTop);

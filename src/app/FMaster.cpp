@@ -9,7 +9,9 @@
 #include "uPositions.h"
 #include "uSaveFormPosition.h"
 #include "uSheetLayout.h"
+#include "uTemplateThumbs.h"
 #include "uVorlagen.h"
+#include "uZROutlookbar.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +23,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 // ---------------------------------------------------------------------------
 // TShape
@@ -95,11 +98,16 @@ TMaster::TMaster(QWidget* parent) : QWidget(parent) {
     // 2. Tooltips stay 5 s; the world panel paints double-buffered (as every
     //    Qt widget does).
     SetHintHidePause(kHintHidePause);
-    // 3. The chooser bar goes into panBar.
+    // 3. The chooser bar fills panBar; its items select templates.
+    Bar = new TZROutlookBar(panBar);
+    Bar->setObjectName(QStringLiteral("Bar"));
+    panBar->layout()->addWidget(Bar);
+    Bar->OnItemSelected = [this](TZROutlookBar*, int tag) { SelectTemplate(tag); };
     // 4. The zoom slider goes into the zoom panel (with the positions).
     Positions = new TPositions(this);
     // 5./6. The catalogue fills the template list.
     BuildCatalogue(Templates);
+    FillBarFromCatalogue(*Bar, Templates, CataloguePanels());
     // 7. The first template is on screen.
     SelectTemplate(0);
     // 8. The resolution light shows grey (set up by the positions).
@@ -110,6 +118,8 @@ TMaster::TMaster(QWidget* parent) : QWidget(parent) {
 TMaster::~TMaster() {
     // The templates go first, then the placement is saved; nothing else of
     // the sheet is kept.
+    delete Bar;
+    Bar = nullptr;
     CurrentTemplate = nullptr;
     Templates.clear();
     try {
@@ -151,6 +161,8 @@ void TMaster::CreateComponents() {
     panBar = new QFrame(panLeft);
     panBar->setObjectName(QStringLiteral("panBar"));
     panBar->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    auto* barLayout = new QVBoxLayout(panBar);
+    barLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(panBar, 1);
     root->addWidget(panLeft);
 
@@ -203,6 +215,18 @@ void TMaster::CreateComponents() {
 
 QWidget* TMaster::BarHost() const {
     return panBar;
+}
+
+bool TMaster::FormMouseWheel(int delta, const QPoint& globalPos) {
+    if (!Bar || !Bar->rect().contains(Bar->mapFromGlobal(globalPos)))
+        return false;
+    if (TZROutlookBarPanel* open = Bar->OpenPanelWidget())
+        open->MouseWheel(delta, globalPos);
+    return true;
+}
+
+void TMaster::wheelEvent(QWheelEvent* event) {
+    event->setAccepted(FormMouseWheel(event->angleDelta().y(), event->globalPosition().toPoint()));
 }
 
 void TMaster::SelectTemplate(int n) {

@@ -11,6 +11,7 @@
 class QLabel;
 class QToolButton;
 class TPositions;
+class TZROutlookBar;
 
 // A rectangle shape: white fill with a 1-pixel black outline.
 class TShape : public QWidget {
@@ -64,6 +65,11 @@ public:
     // The panel that hosts the template chooser bar.
     QWidget* BarHost() const;
 
+    // A wheel turn at a global position (on the window, or over a picture
+    // position that does not take it): inside the chooser bar it scrolls the
+    // open panel and is handled.
+    bool FormMouseWheel(int delta, const QPoint& globalPos);
+
     // All templates of the catalogue; a template's index is its number.
     TTemplateList Templates;
     // The template on screen; never empty after creation.
@@ -84,6 +90,8 @@ public:
     QWidget* Bevel2 = nullptr;
     TWorldPanel* panWelt = nullptr;
     TShape* shBlatt = nullptr;
+    // The template chooser bar in panBar.
+    TZROutlookBar* Bar = nullptr;
 
     // The picture positions over the photo areas with their zoom panel, menu
     // and keys (a child of the window).
@@ -93,6 +101,9 @@ public slots:
     void BtnInfoClick();
     void BtnAnleitungClick();
     void panWeltResize();
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void CreateComponents();

@@ -315,6 +315,8 @@ void TThumbDB::CreateNew() {
     Block zero{};
     AppendBlock(zero.data());
 
+    initialImage_ = QByteArray(header_.data(), kBlockSize) +
+                    QByteArray(fatBlock.data(), kBlockSize) + QByteArray(zero.data(), kBlockSize);
     claimed_.assign(static_cast<size_t>(fat_.Count()), false);
     freeHint_ = 0;
 }
@@ -353,6 +355,9 @@ void TThumbDB::LoadFAT() {
     fat_.Clear();
     fat_.SetSorted(false);
     fatBlocks_.Clear();
+    // Room for the FAT the header announces, as far as the file can hold it.
+    const qint64 announced = std::clamp<qint64>(GetInt32(header_.data() + 20), 1, diskBlocks_ + 1);
+    fat_.SetCapacity(static_cast<int>(announced * kEntriesPerBlock));
     quint32 b = 1;
     for (;;) {
         if (fatBlocks_.Count() > 0 && b <= fatBlocks_.Last())
@@ -364,9 +369,9 @@ void TThumbDB::LoadFAT() {
                      .arg(b));
         fatBlocks_.Add(b);
         const Block block = ReadBlock(b);
-        fat_.SetCapacity(fat_.Count() + kEntriesPerBlock);
+        quint32* words = fat_.Grow(kEntriesPerBlock);
         for (int i = 0; i < kEntriesPerBlock; ++i)
-            fat_.Add(qFromLittleEndian<quint32>(block.data() + 4 * i));
+            words[i] = qFromLittleEndian<quint32>(block.data() + 4 * i);
         const quint32 next = fat_[static_cast<int>(b)];
         if (next == kEnd)
             break;
@@ -398,11 +403,14 @@ void TThumbDB::ValidateFAT() {
     endOfFile_ = static_cast<qint64>(n) * kBlockSize;
     openedBlocks_ = n;
 
+    const quint32* fat = fat_.Data();
     std::vector<quint8> indegree(m, 0);
+    quint32 used = 0;
     for (quint32 i = 0; i < m; ++i) {
-        const quint32 v = fat_[static_cast<int>(i)];
+        const quint32 v = fat[i];
         if (v == kFree)
             continue;
+        ++used;
         if (i >= n)
             Fail(QStringLiteral("TThumbDB.LoadFAT: block %1 lies past the end of the file but is "
                                 "marked in use")
@@ -418,7 +426,7 @@ void TThumbDB::ValidateFAT() {
         if (v == 0)
             Fail(QStringLiteral("TThumbDB.LoadFAT: the chain through block %1 runs into the header")
                      .arg(i));
-        if (fat_[static_cast<int>(v)] == kFree)
+        if (fat[v] == kFree)
             Fail(QStringLiteral(
                      "TThumbDB.LoadFAT: the chain through block %1 runs into free block %2")
                      .arg(i)
@@ -426,29 +434,35 @@ void TThumbDB::ValidateFAT() {
         if (++indegree[v] > 1)
             Fail(QStringLiteral("TThumbDB.LoadFAT: block %1 belongs to two chains").arg(v));
     }
-    if (fat_[0] != kEnd)
+    if (fat[0] != kEnd)
         Fail(QStringLiteral("TThumbDB.LoadFAT: the header block is not reserved in the FAT"));
-    if (fat_[2] == kFree)
+    if (fat[2] == kFree)
         Fail(QStringLiteral("TThumbDB.LoadFAT: the root directory's block is marked free"));
     for (quint32 start : {1u, 2u})
         if (indegree[start] != 0)
             Fail(QStringLiteral("TThumbDB.LoadFAT: block %1 belongs to two chains").arg(start));
 
-    // Every chain is walked from its start; a block in use that no start
-    // reaches lies on a loop.
-    std::vector<bool> reached(m, false);
+    // No block has two predecessors, so a walk from a block without one ends
+    // without repeating itself. Blocks in use that no such walk reaches lie on
+    // a loop.
+    quint32 reached = 0;
     for (quint32 i = 0; i < n; ++i) {
-        if (fat_[static_cast<int>(i)] == kFree || indegree[i] != 0)
+        if (fat[i] == kFree || indegree[i] != 0)
             continue;
-        for (quint32 b = i; b != kEnd; b = fat_[static_cast<int>(b)]) {
-            if (reached[b])
-                Fail(QStringLiteral("TThumbDB.LoadFAT: loop in the chain through block %1").arg(b));
-            reached[b] = true;
-        }
+        for (quint32 b = i; b != kEnd; b = fat[b])
+            ++reached;
     }
-    for (quint32 i = 0; i < n; ++i)
-        if (fat_[static_cast<int>(i)] != kFree && !reached[i])
-            Fail(QStringLiteral("TThumbDB.LoadFAT: loop in the chain through block %1").arg(i));
+    if (reached != used) {
+        std::vector<bool> seen(m, false);
+        for (quint32 i = 0; i < n; ++i)
+            if (fat[i] != kFree && indegree[i] == 0)
+                for (quint32 b = i; b != kEnd; b = fat[b])
+                    seen[b] = true;
+        quint32 first = 0;
+        while (first < n && (fat[first] == kFree || seen[first]))
+            ++first;
+        Fail(QStringLiteral("TThumbDB.LoadFAT: loop in the chain through block %1").arg(first));
+    }
 
     const qint32 rootSize = GetInt32(header_.data() + 24);
     qint64 rootBlocks = 0;
@@ -541,6 +555,25 @@ void TThumbDB::SaveFAT() {
 //    place and checksum, the blocks in place, the real header;
 // 3. the file is cut to the store's end (journal, leftovers).
 void TThumbDB::Commit() {
+    if (!initialImage_.isEmpty()) {
+        // A new store reaches the file first as the bare store in one small
+        // write; what this session added to it follows as an update.
+        WriteToFile(0, initialImage_.constData(), initialImage_.size());
+        openedBlocks_ = 3;
+        openedFat_.resize(kEntriesPerBlock);
+        for (int i = 0; i < kEntriesPerBlock; ++i)
+            openedFat_[static_cast<size_t>(i)] =
+                qFromLittleEndian<quint32>(initialImage_.constData() + kBlockSize + 4 * i);
+        std::memcpy(openedHeader_.data(), initialImage_.constData(), kBlockSize);
+        for (quint32 b = 0; b < 3; ++b) {
+            auto it = dirty_.find(b);
+            if (it != dirty_.end() &&
+                std::memcmp(it->second.data(), initialImage_.constData() + b * kBlockSize,
+                            kBlockSize) == 0)
+                dirty_.erase(it);
+        }
+        initialImage_.clear();
+    }
     auto inUse = [this](quint32 b) { return b < openedBlocks_ && openedFat_[b] != kFree; };
     std::vector<quint32> fresh;
     std::vector<quint32> used;
@@ -696,7 +729,6 @@ quint32 TThumbDB::AllocBlock() {
         Block block;
         block.fill(static_cast<char>(0xFF));
         const quint32 f = AppendBlock(block.data());
-        fat_.SetCapacity(fat_.Count() + kEntriesPerBlock);
         for (int i = 0; i < kEntriesPerBlock; ++i)
             fat_.Add(kFree);
         fat_[static_cast<int>(fatBlocks_.Last())] = f;

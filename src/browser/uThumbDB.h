@@ -72,6 +72,11 @@ public:
     // ascending position and answers that position.
     int Add(quint32 word);
     const quint32* Data() const { return words_.data(); }
+    // Appends n words (unsorted) and answers where they start, to be filled.
+    quint32* Grow(int n) {
+        words_.resize(words_.size() + static_cast<size_t>(n));
+        return words_.data() + words_.size() - static_cast<size_t>(n);
+    }
 
 private:
     std::vector<quint32> words_;
@@ -229,6 +234,7 @@ private:
     std::vector<quint32> openedFat_;     // FAT as opened
     std::vector<quint8> openedIndegree_; // chains running into each block
     std::array<char, kBlockSize> openedHeader_{};
+    QByteArray initialImage_; // a new store's first three blocks, until written
     // Blocks written by this session, by block number.
     std::map<quint32, Block> dirty_;
     // Blocks that start a chain claimed by a loaded directory.

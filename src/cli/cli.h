@@ -5,6 +5,10 @@
 #include <QStringList>
 
 int CmdVersion(const QStringList& args);
+// info FILE: "WIDTH HEIGHT BITCOUNT" of the picture as a position holds it.
+int CmdInfo(const QStringList& args);
+// convert FILE OUT.bmp [--keep-size]: the imported picture as a bitmap file.
+int CmdConvert(const QStringList& args);
 // The printer list, the default marked.
 int CmdPrinters(const QStringList& args);
 // Prints a sheet of a template filled with picture files.

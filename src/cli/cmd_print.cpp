@@ -137,7 +137,8 @@ int CmdPrint(const QStringList& args) {
         }
 
         // Each picture covers its area as the area measures on the printer.
-        const TSheetMapping map = TSheetMapping::ForDevice(printer, 0, 0);
+        TScaler map;
+        SetPrinterScaler(map, 0, 0);
         std::vector<std::unique_ptr<TFilePosition>> positions;
         std::vector<IPrintPosition*> list;
         for (int k = 0; k < sheet.Count(); ++k) {

@@ -20,6 +20,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"version", CmdVersion, "version"},
+    {"info", CmdInfo, "info DATEI"},
+    {"convert", CmdConvert, "convert DATEI AUSGABE.bmp [--keep-size]"},
     {"templates", CmdTemplates, "templates [--json]"},
     {"printers", CmdPrinters, "printers"},
     {"thumbstore", CmdThumbstore,

@@ -85,18 +85,17 @@ struct TBmpInfo {
     std::size_t entrySize = 4; // 3 for the OS/2 1.x core header
 };
 
-// RLE8 and RLE4: decodes into the bottom-up rows of dib. Answers ieOk,
-// ieUnexpectedEnd when the data ends inside the picture.
-std::int32_t DecodeRle(const std::uint8_t* p, const std::uint8_t* end, TDib& dib, bool four,
-                       TRowProgress& progress) {
-    const std::int32_t w = dib.Width();
-    const std::int32_t h = dib.Height();
-    const std::size_t stride = dib.Stride();
-    std::uint8_t* bits = dib.Bits();
+// RLE8 and RLE4: decodes into the bottom-up rows of a w x h picture. With
+// bits null it only walks the data (to learn, before anything is allocated,
+// whether the data hold a whole picture). Answers ieOk, or ieUnexpectedEnd
+// when the data end inside the picture.
+std::int32_t DecodeRle(const std::uint8_t* p, const std::uint8_t* end, std::int32_t w,
+                       std::int32_t h, bool four, std::uint8_t* bits, std::size_t stride,
+                       TRowProgress* progress) {
     std::int32_t x = 0;
     std::int32_t y = 0; // bottom-up row
     auto put = [&](std::uint8_t v) {
-        if (x < w && y < h) {
+        if (bits && x < w && y < h) {
             std::uint8_t* row = bits + stride * static_cast<std::size_t>(y);
             if (four) {
                 if (x & 1)
@@ -107,7 +106,9 @@ std::int32_t DecodeRle(const std::uint8_t* p, const std::uint8_t* end, TDib& dib
                 row[x] = v;
             }
         }
-        ++x;
+        // Pixels beyond the row's end are dropped; x stays at the edge.
+        if (x < w)
+            ++x;
     };
     while (y < h) {
         if (end - p < 2)
@@ -120,24 +121,25 @@ std::int32_t DecodeRle(const std::uint8_t* p, const std::uint8_t* end, TDib& dib
             const int n = std::min<int>(count, std::max<std::int32_t>(w - x, 0));
             for (int i = 0; i < n; ++i)
                 put(four ? ((i & 1) ? (value & 0x0F) : (value >> 4)) : value);
-            x += count - n;
             continue;
         }
         switch (value) {
         case 0: // end of line
             x = 0;
             ++y;
-            progress.Row(y);
+            if (progress)
+                progress->Row(y);
             break;
         case 1: // end of bitmap
             return ieOk;
         case 2: // delta
             if (end - p < 2)
                 return ieUnexpectedEnd;
-            x += p[0];
+            x = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t(x) + p[0], w));
             y += p[1];
             p += 2;
-            progress.Row(std::min(y, h));
+            if (progress)
+                progress->Row(std::min(y, h));
             break;
         default: { // absolute run of `value` pixels, padded to 16 bits
             const std::size_t bytes = four ? (value + 1u) / 2u : value;
@@ -281,7 +283,11 @@ std::int32_t DecodeBmp(const std::uint8_t* data, std::size_t size, TImportParams
 
     const std::size_t srcStride = TDib::StrideFor(info.width, info.bits);
     const bool rle = info.compression == kRle8 || info.compression == kRle4;
-    if (!rle) {
+    if (rle) {
+        if (DecodeRle(pixels, pixels + avail, info.width, info.rows, info.compression == kRle4,
+                      nullptr, 0, nullptr) != ieOk)
+            return ieUnexpectedEnd;
+    } else {
         // The last row may lack its padding.
         const std::size_t lastRow = (std::size_t(info.width) * info.bits + 7) / 8;
         const std::size_t need = srcStride * std::size_t(info.rows - 1) + lastRow;
@@ -309,7 +315,8 @@ std::int32_t DecodeBmp(const std::uint8_t* data, std::size_t size, TImportParams
     TRowProgress progress(params, info.rows);
     if (rle) {
         const std::int32_t rc =
-            DecodeRle(pixels, pixels + avail, dib, info.compression == kRle4, progress);
+            DecodeRle(pixels, pixels + avail, info.width, info.rows, info.compression == kRle4,
+                      dib.Bits(), dib.Stride(), &progress);
         if (rc != ieOk)
             return rc;
     } else {

@@ -133,13 +133,14 @@ private:
     std::int32_t last_ = -1;
 };
 
-// Reads the stored rows of a one-sample picture, packed as in the file
-// (bits per sample, first sample in the high bits), top to bottom in stored
-// order, and hands each to sink(y, row). Answers false on a read error.
+// Reads the stored rows of a picture with its samples together (one sample,
+// or contiguous RGB), packed as in the file (bits per pixel, first sample in
+// the high bits), top to bottom in stored order, and hands each to
+// sink(y, row). Answers false on a read error.
 template <class Sink>
-bool ReadPackedRows(TIFF* tif, std::uint32_t width, std::uint32_t height, int bps,
+bool ReadPackedRows(TIFF* tif, std::uint32_t width, std::uint32_t height, int bits,
                     TProgress& progress, Sink sink) {
-    const std::uint64_t rowBytes = (std::uint64_t(width) * std::uint32_t(bps) + 7) / 8;
+    const std::uint64_t rowBytes = (std::uint64_t(width) * std::uint32_t(bits) + 7) / 8;
     if (TIFFIsTiled(tif)) {
         std::uint32_t tw = 0, th = 0;
         TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
@@ -147,7 +148,7 @@ bool ReadPackedRows(TIFF* tif, std::uint32_t width, std::uint32_t height, int bp
         const tmsize_t tileSize = TIFFTileSize(tif);
         const tmsize_t tileRow = TIFFTileRowSize(tif);
         if (tw == 0 || th == 0 || tileSize <= 0 || tileRow <= 0 ||
-            std::uint64_t(tileRow) < (std::uint64_t(tw) * std::uint32_t(bps) + 7) / 8 ||
+            std::uint64_t(tileRow) < (std::uint64_t(tw) * std::uint32_t(bits) + 7) / 8 ||
             std::uint64_t(tileRow) * th > std::uint64_t(tileSize))
             return false;
         std::vector<std::uint8_t> tile(static_cast<std::size_t>(tileSize));
@@ -159,9 +160,9 @@ bool ReadPackedRows(TIFF* tif, std::uint32_t width, std::uint32_t height, int bp
                                         tileSize) < 0)
                     return false;
                 const std::uint32_t cols = std::min(tw, width - tx);
-                const std::size_t bytes = (std::size_t(cols) * std::uint32_t(bps) + 7) / 8;
+                const std::size_t bytes = (std::size_t(cols) * std::uint32_t(bits) + 7) / 8;
                 // tile widths are multiples of 16, so a tile starts on a byte
-                const std::size_t offset = std::size_t(tx) * std::uint32_t(bps) / 8;
+                const std::size_t offset = std::size_t(tx) * std::uint32_t(bits) / 8;
                 for (std::uint32_t r = 0; r < rows; ++r)
                     std::memcpy(band.data() + std::size_t(r) * rowBytes + offset,
                                 tile.data() + std::size_t(r) * std::size_t(tileRow), bytes);
@@ -248,6 +249,8 @@ std::int32_t DecodeTiff(const std::uint8_t* data, std::size_t size, TImportParam
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
     TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
     const bool havePhotometric = TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric) != 0;
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
     if (!TIFFIsCODECConfigured(compression))
         return ieUnsupported;
     if (width > std::uint32_t(std::numeric_limits<std::int32_t>::max()) ||
@@ -264,6 +267,10 @@ std::int32_t DecodeTiff(const std::uint8_t* data, std::size_t size, TImportParam
         oneSample &&
         (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) &&
         (bps == 1 || bps == 2 || bps == 4 || bps == 8 || bps == 16);
+    // the common case read directly, without libtiff's RGBA conversion
+    const bool plainRgb = spp == 3 && bps == 8 && havePhotometric &&
+                          photometric == PHOTOMETRIC_RGB && planar == PLANARCONFIG_CONTIG &&
+                          sampleFormat == SAMPLEFORMAT_UINT;
 
     if (palette) {
         const int bits = bps == 2 ? 4 : bps;
@@ -336,6 +343,24 @@ std::int32_t DecodeTiff(const std::uint8_t* data, std::size_t size, TImportParam
                     std::uint32_t v = Sample(row, bps, x);
                     v = bps == 8 ? v : (v * 255 + maxValue / 2) / maxValue;
                     d[x] = std::uint8_t(whiteIsZero ? 255 - v : v);
+                }
+            });
+        if (!ok)
+            return Fail(src);
+    } else if (plainRgb) {
+        if (TDib::BlockSizeFor(w, h, 24) == 0)
+            return ieNoMemory;
+        dib = TDib::Create(w, h, 24);
+        if (!dib)
+            return ieNoMemory;
+        Platform::AdviseLargeBlock(dib.Data(), dib.Size());
+        const bool ok = ReadPackedRows(
+            tif, width, height, 24, progress, [&](std::uint32_t y, const std::uint8_t* row) {
+                std::uint8_t* d = dib.Row(std::int32_t(y));
+                for (std::uint32_t x = 0; x < width; ++x, d += 3, row += 3) {
+                    d[0] = row[2];
+                    d[1] = row[1];
+                    d[2] = row[0];
                 }
             });
         if (!ok)

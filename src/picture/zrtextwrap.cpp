@@ -151,7 +151,12 @@ int DrawLines(QPainter& painter, const TWrapLines& lines, const QRect& rect, int
     if (y < T)
         y = T;
 
+    const QRect clip(L, T, R - L, B - T);
     for (const TWrapLine& line : lines) {
+        painter.save();
+        // Justified lines are clipped too: a last line cut by the bottom edge
+        // must not spill into what lies below the rectangle.
+        painter.setClipRect(clip, Qt::IntersectClip);
         if (hAlign == waJustify && line.Flag == 0) {
             const int spaces = static_cast<int>(line.Text.count(QLatin1Char(' ')));
             const int extra = R - L - fm.horizontalAdvance(line.Text);
@@ -170,11 +175,9 @@ int DrawLines(QPainter& painter, const TWrapLines& lines, const QRect& rect, int
                 x = static_cast<int>((static_cast<long long>(R) + L - w) / 2);
             else if (hAlign == waRight)
                 x = R - w;
-            painter.save();
-            painter.setClipRect(QRect(L, T, R - L, B - T), Qt::IntersectClip);
             painter.drawText(QPoint(x, y + ascent), line.Text);
-            painter.restore();
         }
+        painter.restore();
         y += h;
         if (y > B)
             break;

@@ -5,34 +5,37 @@
 
 #include <algorithm>
 
-TSheetMapping TSheetMapping::ForDevice(const TPrintDevice& device, float offsetX, float offsetY) {
-    TSheetMapping m;
-    m.PixelsPerMMX = static_cast<float>(device.LogicalDpiX() / 25.4);
-    m.PixelsPerMMY = static_cast<float>(device.LogicalDpiY() / 25.4);
-    m.DeviceOffsetX = device.PhysicalOffsetX();
-    m.DeviceOffsetY = device.PhysicalOffsetY();
-    m.OffsetX = offsetX;
-    m.OffsetY = offsetY;
-    return m;
+void SetPrinterScaler(TCustomScaler& scaler, float offsetX, float offsetY) {
+    scaler.SetDevice(sdPrinter);
+    scaler.SetOffsetX(offsetX);
+    scaler.SetOffsetY(offsetY);
 }
 
-int TSheetMapping::X(float x) const {
-    const float v = (x + OffsetX) * PixelsPerMMX;
-    return RoundEven(v) - DeviceOffsetX;
-}
-
-int TSheetMapping::Y(float y) const {
-    const float v = (y + OffsetY) * PixelsPerMMY;
-    return RoundEven(v) - DeviceOffsetY;
-}
-
-TPrintRect AreaRect(const TPosdata& a, const TSheetMapping& map) {
+TPrintRect AreaRect(const TPosdata& a, const TCustomScaler& scaler) {
     const float left = a.X - a.BleedLeft;
     const float top = a.Y - a.BleedTop;
     const float right = a.X + a.Width + a.BleedRight;
     const float bottom = a.Y + a.Height + a.BleedBottom;
-    return TPrintRect{map.X(left), map.Y(top), map.X(right), map.Y(bottom)};
+    return TPrintRect{scaler.X(left), scaler.Y(top), scaler.X(right), scaler.Y(bottom)};
 }
+
+namespace {
+
+// Makes the job's device the current printer for the job's duration.
+class CurrentDeviceScope {
+public:
+    explicit CurrentDeviceScope(TPrintDevice& device) : previous_(CurrentPrintDevice()) {
+        SetCurrentPrintDevice(&device);
+    }
+    ~CurrentDeviceScope() { SetCurrentPrintDevice(previous_); }
+    CurrentDeviceScope(const CurrentDeviceScope&) = delete;
+    CurrentDeviceScope& operator=(const CurrentDeviceScope&) = delete;
+
+private:
+    TPrintDevice* previous_;
+};
+
+} // namespace
 
 int DelegateCopies(TPrintDevice& device, int copies) {
     if (device.MaxCopies() > copies) {
@@ -50,10 +53,12 @@ TSheetJobResult RunSheetJob(TPrintDevice& device, const TPaperTemplate& sheet,
                             const std::vector<IPrintPosition*>& positions,
                             const TSheetJobOptions& options, IPrintProgress& progress) {
     TSheetJobResult result;
+    CurrentDeviceScope current(device);
     const int copies = DelegateCopies(device, std::max(1, options.Copies));
     result.CopiesByJob = copies;
     result.CopiesByDevice = device.DeviceCopies();
 
+    TScaler scaler;
     bool begun = false;
     try {
         progress.ShowPrintProgress(QStringLiteral("Drucke Seite"));
@@ -63,10 +68,9 @@ TSheetJobResult RunSheetJob(TPrintDevice& device, const TPaperTemplate& sheet,
         result.Pages = 1;
         const int n = sheet.Count();
         for (int i = 1; i <= copies; ++i) {
-            const TSheetMapping map =
-                TSheetMapping::ForDevice(device, options.OffsetX, options.OffsetY);
+            SetPrinterScaler(scaler, options.OffsetX, options.OffsetY);
             for (int k = 0; k < n; ++k) {
-                const TPrintRect rect = AreaRect(sheet.Position(k), map);
+                const TPrintRect rect = AreaRect(sheet.Position(k), scaler);
                 progress.ShowPrintProgress(
                     QStringLiteral("Drucke Grafik %1 von %2").arg(k + 1).arg(n));
                 IPrintPosition* pos = k < int(positions.size()) ? positions[size_t(k)] : nullptr;

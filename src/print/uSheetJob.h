@@ -4,6 +4,7 @@
 // offset) and the picture of its position is printed there.
 
 #include "uPrintDevice.h"
+#include "uScaler.h"
 
 #include <QString>
 
@@ -33,23 +34,12 @@ public:
     virtual void ProcessMessages() = 0;
 };
 
-// Millimetres on the sheet to printer device pixels: the printer's resolution
-// in each direction, its physical offset and the calibration offset.
-struct TSheetMapping {
-    float PixelsPerMMX = 1;
-    float PixelsPerMMY = 1;
-    int DeviceOffsetX = 0;
-    int DeviceOffsetY = 0;
-    float OffsetX = 0; // mm
-    float OffsetY = 0;
-
-    static TSheetMapping ForDevice(const TPrintDevice& device, float offsetX, float offsetY);
-    int X(float x) const;
-    int Y(float y) const;
-};
+// Sets the scaler up for the current printer (its resolution in each
+// direction and its physical offset) with the calibration offset in mm.
+void SetPrinterScaler(TCustomScaler& scaler, float offsetX, float offsetY);
 
 // The device rectangle of a photo area enlarged by its bleeds.
-TPrintRect AreaRect(const TPosdata& area, const TSheetMapping& map);
+TPrintRect AreaRect(const TPosdata& area, const TCustomScaler& scaler);
 
 struct TSheetJobOptions {
     int Copies = 1;
@@ -71,7 +61,8 @@ struct TSheetJobResult {
 // Answers the number of times the job prints the sheet.
 int DelegateCopies(TPrintDevice& device, int copies);
 
-// Runs the job from the copy decision to the end of the document. Positions
+// Runs the job from the copy decision to the end of the document on the
+// device, which is the current printer while the job runs. Positions
 // are paired with the template's areas by index; missing or empty positions
 // print nothing. The document is ended, or aborted when the user asked for it
 // or an exception passes; the progress window is closed on every path.

@@ -59,7 +59,9 @@ TZROutlookBarItem::TZROutlookBarItem(TZROutlookBarPanel* panel, int tag, const Q
 
     Label = new QLabel(caption, panel);
     Label->setAlignment(Qt::AlignCenter);
-    Label->adjustSize();
+    Label->setTextFormat(Qt::PlainText);
+    Label->setWordWrap(true);
+    FitLabel(panel->width());
 }
 
 TZROutlookBarItem::~TZROutlookBarItem() {
@@ -71,9 +73,23 @@ int TZROutlookBarItem::Height() const {
     return Button->height() + Label->height() + 15;
 }
 
+void TZROutlookBarItem::FitLabel(int panelWidth) {
+    // One line as wide as the caption; a caption wider than the panel wraps
+    // instead of being cut at both edges.
+    const QMargins m = Label->contentsMargins();
+    const int natural = Label->fontMetrics().horizontalAdvance(Label->text()) + m.left() +
+                        m.right() + 2 * Label->margin() + 1;
+    const int room = std::max(panelWidth - 4, 1);
+    const int width = std::min(natural, room);
+    const QSize size(width, Label->heightForWidth(width));
+    if (Label->size() != size)
+        Label->resize(size);
+}
+
 void TZROutlookBarItem::SetTop(int t) {
     Top = t;
     const int w = Panel->width();
+    FitLabel(w);
     Button->move((w - Button->width()) / 2, t + 5);
     Label->move((w - Label->width()) / 2, Button->y() + Button->height() + 2);
 }

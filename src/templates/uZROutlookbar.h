@@ -33,6 +33,8 @@ public:
     int Height() const;
     // Places button and label centred below t.
     void SetTop(int t);
+    // Sizes the caption label for the panel width.
+    void FitLabel(int panelWidth);
 
     TZROutlookBarPanel* Panel;
     QToolButton* Button;

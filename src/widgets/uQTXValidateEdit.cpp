@@ -249,7 +249,9 @@ void TQTXValidateEdit::focusInEvent(QFocusEvent* e) {
 }
 
 void TQTXValidateEdit::focusOutEvent(QFocusEvent* e) {
-    if ((validate_ & veOnExit) && IsFieldChange(e->reason())) {
+    // Only a move to another field counts, not the field or its window
+    // being hidden.
+    if ((validate_ & veOnExit) && IsFieldChange(e->reason()) && isVisible()) {
         try {
             Check();
         } catch (const EValidation& ex) {

@@ -1,7 +1,8 @@
 #include "uWidgetErrors.h"
 
+#include "uMessage.h"
+
 #include <QApplication>
-#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -25,7 +26,5 @@ void ReportWidgetError(QWidget* where, const QString& message) {
     // The box opens from the event loop, not from inside the focus change or
     // key press that raised the error.
     QPointer<QWidget> window = where ? where->window() : nullptr;
-    QTimer::singleShot(0, qApp, [window, message] {
-        QMessageBox::critical(window, QApplication::applicationDisplayName(), message);
-    });
+    QTimer::singleShot(0, qApp, [window, message] { Msg::ShowError(window, message); });
 }

@@ -15,6 +15,6 @@ using TErrorReporter = std::function<void(QWidget* where, const QString& message
 // function restores the default box.
 void SetWidgetErrorReporter(TErrorReporter reporter);
 
-// Shows the message: by default a critical message box over the widget's
-// window, opened after the current event has been handled.
+// Shows the message: by default the program's standard error box over the
+// widget's window, opened after the current event has been handled.
 void ReportWidgetError(QWidget* where, const QString& message);

@@ -37,6 +37,8 @@ TEST(AboutBox, ComponentsAtTheirPlaces) {
     EXPECT_EQ(dlg.Image1->size(), QSize(60, 180));
     EXPECT_EQ(dlg.Label10->size(), QSize(265, 48));
     EXPECT_TRUE(dlg.Label10->wordWrap());
+    // The whole notice fits its box.
+    EXPECT_LE(dlg.Label10->heightForWidth(265), 48);
     EXPECT_EQ(dlg.OKButton->size(), QSize(77, 27));
     EXPECT_TRUE(dlg.OKButton->isDefault());
     EXPECT_EQ(dlg.Label1->text(), "Kestrelon im Internet:");

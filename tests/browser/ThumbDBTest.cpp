@@ -806,3 +806,36 @@ TEST(ThumbDBLists, LongWordList) {
     EXPECT_TRUE(l.Sorted());
     EXPECT_EQ(l.Count(), 0);
 }
+
+TEST(ThumbDBFiles, AStoreInUseIsRefused) {
+    const QString store = NewStore();
+    Put(store, "a", Pattern(10, 1));
+    const QByteArray before = ReadAll(store);
+    TThumbDB first(store, TThumbDB::omOpenExisting);
+    try {
+        TThumbDB second(store, TThumbDB::omOpenExisting);
+        FAIL() << "opened twice";
+    } catch (const EThumbDB& e) {
+        EXPECT_TRUE(e.Message().contains("in use")) << e.Message().toStdString();
+    }
+    first.Close();
+    EXPECT_EQ(ReadAll(store), before);
+    QByteArray back;
+    EXPECT_TRUE(Get(store, "a", &back));
+}
+
+TEST(ThumbDBFiles, FailedOperationWritesNothing) {
+    const QString store = NewStore();
+    Put(store, "a", Pattern(10, 1));
+    const QByteArray before = ReadAll(store);
+    {
+        TThumbDB db(store, TThumbDB::omOpenExisting);
+        db.WriteThumb("b/c", 1, 1, 1, Pattern(2000, 2), 1);
+        TCFFolder stranger(nullptr, "x");
+        EXPECT_THROW(db.AddFolder(&stranger, "y"), EThumbDB);
+        // The store refuses further work and closes without writing.
+        EXPECT_THROW(db.WriteThumb("d", 1, 1, 1, "x", 1), EThumbDB);
+        db.Close();
+    }
+    EXPECT_EQ(ReadAll(store), before);
+}

@@ -3,6 +3,7 @@
 // programs, and pixel comparisons against a DIB.
 
 #include "uDib.h"
+#include "uImport.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,6 +12,9 @@
 #include <vector>
 
 namespace CodecTest {
+
+// One of the decoders behind the import (uDecoders.h).
+using TImportDecoder = std::int32_t (*)(const std::uint8_t*, std::size_t, TImportParams&);
 
 // An RGB picture, top-down rows, 3 bytes per pixel.
 struct TRgb {

@@ -125,10 +125,10 @@ TEST(StretchDIBTest, ExtremeRatiosStayAverages) {
 TEST(StretchDIBTest, RectangleRowsCountFromTheBottom) {
     const TRgb src = PhotoLike(40, 24, 3);
     const TDib dib = FromRgb(src);
-    const int H = 24;
+    constexpr int H = 24;
     // top-down source rectangle (left, top, right, bottom exclusive) converted
     // the way the picture drawing does it
-    auto rect = [H](int l, int t, int r, int b) { return TDibRect{l, H - 1 - t, r, H - 1 - b}; };
+    auto rect = [](int l, int t, int r, int b) { return TDibRect{l, H - 1 - t, r, H - 1 - b}; };
     TDibRect tl = rect(0, 0, 20, 12);
     EXPECT_EQ(MaxAbsDiff(StretchDIB(dib, 20, 12, &tl), Crop(src, 0, 0, 20, 12)), 0);
     TDibRect br = rect(20, 12, 40, 24);

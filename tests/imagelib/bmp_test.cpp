@@ -158,6 +158,28 @@ TEST(Bmp, RleNeverWritesOutsideThePicture) {
     EXPECT_EQ(Index(dib, 2, 1), 1);
 }
 
+TEST(Bmp, EndlessRunsWithoutEndOfLineStayInTheRow) {
+    // More run pixels in one row than a 32-bit position can count.
+    BmpBuilder f(2, 1, 8, 1);
+    f.Colour(0, 0, 0).Pixels();
+    const std::size_t at = f.b.size();
+    f.b.fill(2 * 8500000, 3);
+    for (std::size_t i = at; i < f.b.size(); i += 2)
+        f.b.v[i] = 255;
+    f.b.raw({0, 2, 255, 0, 0, 1});
+    TDib dib;
+    ASSERT_EQ(Decode(f.Done(), dib), ieOk);
+    EXPECT_EQ(Index(dib, 1, 0), 3);
+}
+
+TEST(Bmp, HugeRlePictureWithCutDataIsRefusedBeforeAllocating) {
+    BmpBuilder f(40000, 40000, 8, 1);
+    f.Colour(0, 0, 0).Pixels();
+    f.b.raw({10, 1, 0, 0, 10, 1});
+    TDib dib;
+    EXPECT_EQ(Decode(f.Done(), dib), ieUnexpectedEnd);
+}
+
 TEST(Bmp, RleDataEndingInsideThePictureIsTruncated) {
     BmpBuilder f(4, 4, 8, 1);
     f.Colour(0, 0, 0).Pixels();

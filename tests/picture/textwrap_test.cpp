@@ -225,6 +225,12 @@ TEST(TextWrap, OverfullBlockStartsAtTheTop) {
     EXPECT_GE(rows.first, rect.y());
     EXPECT_LE(rows.first, rect.y() + d.lineHeight);
     EXPECT_LE(rows.second, rect.y() + rect.height() - 1); // clipped to the rectangle
+    // Justified lines stay inside as well.
+    Drawn j = Draw(kParagraph, rect, waJustify, waTop);
+    EXPECT_LE(InkRows(j.image).second, rect.y() + rect.height() - 1);
+    const auto cols = InkColumns(j.image, 0, 200);
+    EXPECT_GE(cols.first, rect.x());
+    EXPECT_LE(cols.second, rect.x() + rect.width() - 1);
     Drawn b = Draw(kParagraph, rect, waLeft, waBottom);
     EXPECT_EQ(b.result, rect.height());
     EXPECT_LE(InkRows(b.image).first, rect.y() + d.lineHeight);

@@ -186,7 +186,8 @@ namespace {
 // or raises.
 class PressingPosition : public PrintTest::SolidPosition {
 public:
-    PressingPosition(bool press, bool raise) : SolidPosition(Qt::blue), press_(press), raise_(raise) {}
+    PressingPosition(bool press, bool raise)
+        : SolidPosition(Qt::blue), press_(press), raise_(raise) {}
     void PrintTo(TPrintDevice& device, const TPrintRect& rect) override {
         ++printed;
         if (raise_)

@@ -244,3 +244,39 @@ TEST_F(PrinterTest, SheetThroughACupsQueueLandsAtItsMillimetres) {
         QFile::remove(pdf);
     }
 }
+
+TEST_F(PrinterTest, PropertiesOfACupsQueueShowItsOwnOptions) {
+    if (!SelectQueue())
+        GTEST_SKIP() << "needs the CUPS queue VelamorPDF";
+    const TDevMode settings = Printer().Settings();
+    EXPECT_EQ(settings.Option("PageSize"), settings.PaperKey);
+    TDocumentPropertiesDlg dlg(Printer(), settings);
+    EXPECT_GT(dlg.cbPapier->count(), 10);
+    EXPECT_EQ(dlg.cbPapier->currentData().toString(), settings.PaperKey);
+    EXPECT_NE(dlg.cbAufloesung->findData(600), -1);
+    QStringList keys;
+    for (const auto& [option, cb] : dlg.Weitere)
+        keys << option.Key;
+    EXPECT_TRUE(keys.contains("PDFVer")) << keys.join(",").toStdString();
+    EXPECT_FALSE(keys.contains("PageSize"));
+
+    dlg.cbAufloesung->setCurrentIndex(dlg.cbAufloesung->findData(600));
+    dlg.cbPapier->setCurrentIndex(dlg.cbPapier->findData("A5"));
+    for (const auto& [option, cb] : dlg.Weitere)
+        if (option.Key == "PDFVer")
+            cb->setCurrentIndex(cb->findData("1.4"));
+    const TDevMode changed = dlg.Settings();
+    EXPECT_EQ(changed.Resolution, 600);
+    EXPECT_EQ(changed.Option("Resolution"), "600dpi");
+    EXPECT_EQ(changed.PaperKey, "A5");
+    EXPECT_EQ(changed.Option("PageSize"), "A5");
+    EXPECT_EQ(changed.Option("PDFVer"), "1.4");
+    EXPECT_NEAR(changed.PaperWidthMM, 148, 0.5);
+
+    // In force once handed to the printer: 600 dpi on A5.
+    Printer().SetSettings(changed);
+    EXPECT_EQ(Printer().LogicalDpiX(), 600);
+    EXPECT_EQ(Printer().PaperWidth(), 3500); // A5 is 420 points wide
+    PrinterSupport().ResetDeviceMode();
+    EXPECT_EQ(Printer().Settings().PaperKey, settings.PaperKey);
+}

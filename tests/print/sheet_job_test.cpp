@@ -77,6 +77,16 @@ std::vector<IPrintPosition*> Ptrs(std::vector<FakePosition>& v) {
     return p;
 }
 
+// The job's scaler for a device as the current printer.
+TScaler ScalerFor(TPrintDevice& dev, float ox, float oy) {
+    TPrintDevice* previous = CurrentPrintDevice();
+    SetCurrentPrintDevice(&dev);
+    TScaler s;
+    SetPrinterScaler(s, ox, oy);
+    SetCurrentPrintDevice(previous);
+    return s;
+}
+
 class SheetJobTest : public ::testing::Test {
 protected:
     void SetUp() override { SetPrintDIBPause(0); }
@@ -85,12 +95,12 @@ protected:
 
 } // namespace
 
-TEST(SheetMapping, AreaRectWithOffsetBleedAndPhysicalOffset) {
+TEST(SheetScaling, AreaRectWithOffsetBleedAndPhysicalOffset) {
     // 600 dpi, printable area 50 pixels from the left edge, offset 1.5 mm:
     // an area at X = 10 mm with 1 mm bleed begins at round(10.5 * 600 / 25.4) - 50.
     TTestPrintDevice dev(600, 600, 4960, 7016, 50, 40, 4860, 6900);
     TPosdata area(10, 20, 30, 40, 1.0f);
-    const TSheetMapping map = TSheetMapping::ForDevice(dev, 1.5f, 0);
+    const TScaler map = ScalerFor(dev, 1.5f, 0);
     const TPrintRect r = AreaRect(area, map);
     EXPECT_EQ(r.left, 198);
     EXPECT_EQ(r.top, 449 - 40);     // round(19 * 23.622) = 449
@@ -98,18 +108,19 @@ TEST(SheetMapping, AreaRectWithOffsetBleedAndPhysicalOffset) {
     EXPECT_EQ(r.bottom, 1441 - 40); // round(61 * 23.622) = 1441
 }
 
-TEST(SheetMapping, EachDirectionUsesItsOwnResolution) {
+TEST(SheetScaling, EachDirectionUsesItsOwnResolution) {
     TTestPrintDevice dev(600, 300, 4960, 3508, 0, 0, 4960, 3508);
     TPosdata area(25.4f, 25.4f, 25.4f, 25.4f, 0);
-    const TPrintRect r = AreaRect(area, TSheetMapping::ForDevice(dev, 0, 0));
+    const TPrintRect r = AreaRect(area, ScalerFor(dev, 0, 0));
     EXPECT_EQ(r, (TPrintRect{600, 300, 1200, 600}));
     // Sheet coordinate 0 lands on the paper's edge, left of the printable area.
     TTestPrintDevice off(300, 300, 2480, 3508, 25, 30, 2430, 3448);
-    EXPECT_EQ(TSheetMapping::ForDevice(off, 0, 0).X(0), -25);
-    EXPECT_EQ(TSheetMapping::ForDevice(off, 0, 0).Y(0), -30);
-    // Halves go to the even neighbour: 0.5 mm at 25.4 px/mm... use 1 px/mm.
-    TSheetMapping unit;
-    unit.OffsetX = 1.5f;
+    EXPECT_EQ(ScalerFor(off, 0, 0).X(0), -25);
+    EXPECT_EQ(ScalerFor(off, 0, 0).Y(0), -30);
+    // Halves go to the even neighbour (one pixel per millimetre).
+    TScaler unit;
+    unit.SetDevice(sdUnit);
+    unit.SetOffsetX(1.5f);
     EXPECT_EQ(unit.X(10), 12); // 11.5 -> 12
     EXPECT_EQ(unit.X(11), 12); // 12.5 -> 12
 }
@@ -128,7 +139,7 @@ TEST_F(SheetJobTest, PrintsEveryAreaAtItsRectangleWithProgress) {
     EXPECT_EQ(r.Pages, 1);
     EXPECT_EQ(dev.Title(), "Velamor");
     EXPECT_EQ(dev.events, QStringList({"begin", "picture", "picture", "end"}));
-    const TSheetMapping map = TSheetMapping::ForDevice(dev, 0, -0.5f);
+    const TScaler map = ScalerFor(dev, 0, -0.5f);
     EXPECT_EQ(pos[0].rects.at(0), AreaRect(sheet.Position(0), map));
     EXPECT_EQ(pos[1].rects.at(0), AreaRect(sheet.Position(1), map));
     EXPECT_EQ(progress.texts,

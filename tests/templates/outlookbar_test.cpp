@@ -132,6 +132,21 @@ TEST_F(OutlookBarTest, ItemLayout) {
     EXPECT_EQ(bar.Panel(1)->TotalItemHeight(), 13 * ItemHeight());
 }
 
+TEST_F(OutlookBarTest, CaptionWiderThanThePanelWraps) {
+    TZROutlookBarPanel* panel = bar.Panel(2);
+    TZROutlookBarItem* item = panel->AddItem(
+        "Faltkarten 155x108,5 mm mit einer langen Beschriftung", QString(), 7, Thumb());
+    const int oneLine = panel->Item(0)->Label->height();
+    EXPECT_LE(item->Label->width(), 139 - 4);
+    EXPECT_GE(item->Label->x(), 0);
+    EXPECT_GT(item->Label->height(), oneLine);
+    EXPECT_EQ(item->Height(), 91 + item->Label->height() + 15);
+    bar.resize(600, 466);
+    QApplication::processEvents();
+    EXPECT_EQ(item->Label->height(), oneLine) << "one line when there is room";
+    EXPECT_EQ(item->Label->x(), (600 - item->Label->width()) / 2);
+}
+
 TEST_F(OutlookBarTest, WheelOverHeadersAboveAndBelowTheOpenPanel) {
     bar.SetPauseFunction({});
     bar.Open(bar.Panel(1));

@@ -106,6 +106,17 @@ TEST_F(FloatEditTest, OutOfRangeRaisesAndPutsTheFocusBack) {
     EXPECT_EQ(edit->text(), "7");
 }
 
+TEST_F(FloatEditTest, HidingTheFieldOrWindowDoesNotCheck) {
+    MarginField();
+    Enter("7");
+    edit->hide();
+    EXPECT_TRUE(errors.empty());
+    edit->show();
+    Enter("7");
+    form->hide();
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(FloatEditTest, LeavingNormalisesTheNumber) {
     MarginField();
     Enter("2,50");
