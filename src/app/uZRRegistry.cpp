@@ -128,7 +128,17 @@ double TZRRegIniFile::ReadFloat(const QString& section, const QString& name, dou
     if (!found || s.isEmpty())
         return def;
     bool ok = false;
-    const double v = NumberLocale().toDouble(s, &ok);
+    double v = NumberLocale().toDouble(s, &ok);
+    if (!ok) {
+        // Written under another number format (the user switched between a
+        // decimal comma and a decimal point): a calibration offset must not
+        // fall back to 0 because of that.
+        QString c = s;
+        c.replace(QLatin1Char(','), QLatin1Char('.'));
+        QLocale cLocale = QLocale::c();
+        cLocale.setNumberOptions(QLocale::RejectGroupSeparator);
+        v = cLocale.toDouble(c, &ok);
+    }
     return ok && std::isfinite(v) ? v : def;
 }
 

@@ -11,6 +11,8 @@
 // - integers as strings holding the decimal number ("5");
 // - booleans as the strings "0" and "1";
 // - floats as strings in the user's locale number format (German: "2,5");
+//   reading also accepts the other decimal separator, so values survive a
+//   change of the user's number format;
 // - strings as strings;
 // - binary blocks as binary values.
 //
@@ -28,11 +30,12 @@
 #include <memory>
 
 class QSettings;
+class QVariant;
 
 class TZRRegIniFile {
 public:
     // The store of the product: QSettings("Kestrelon", "Velamor") in the
-    // native format; rootPath names its key in error messages.
+    // native format, named Software\Kestrelon\Velamor in error messages.
     TZRRegIniFile();
     // A store over the given settings object (taken over). rootPath is the key
     // path shown in error messages, e.g. "Software\Kestrelon\Velamor".

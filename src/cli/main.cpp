@@ -24,6 +24,9 @@ const Command kCommands[] = {
     {"convert", CmdConvert, "convert DATEI AUSGABE.bmp [--keep-size]"},
     {"templates", CmdTemplates, "templates [--json]"},
     {"printers", CmdPrinters, "printers"},
+    {"print", CmdPrint,
+     "print --template N (--printer NAME | --pdf AUSGABE.pdf) [--offset X,Y] [--copies N] "
+     "[--autorotate] DATEI..."},
     {"thumbstore", CmdThumbstore,
      "thumbstore put SPEICHER BILDPFAD DATENDATEI [--time T] [--info B,H,BPP] | get SPEICHER "
      "BILDPFAD AUSGABEDATEI"},

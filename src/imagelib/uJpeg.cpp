@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -36,6 +38,7 @@ std::int32_t CodeForMessage(int msg) {
     case JERR_OUT_OF_MEMORY:
     case JERR_IMAGE_TOO_BIG:
     case JERR_WIDTH_OVERFLOW:
+    case JERR_NO_BACKING_STORE: // beyond max_memory_to_use
         return ieNoMemory;
     case JERR_INPUT_EOF:
     case JERR_FILE_READ:
@@ -119,6 +122,109 @@ struct TPrefault {
     ~TPrefault() { Join(); }
 };
 
+// Where the rows of a picture to be turned go: stored row y becomes column y
+// (or height - 1 - y) of the result, so a block of rows lands side by side in
+// every result row.
+struct TTurn {
+    std::uint8_t* bottom = nullptr; // the result's pixel rows, bottom-up
+    std::size_t stride = 0;
+    std::int32_t outH = 0;
+    JDIMENSION width = 0, height = 0; // of the stored picture
+    std::size_t bpp = 3;
+    bool colsFromRight = false, colsFromBottom = false;
+};
+
+constexpr JDIMENSION kMaxBlock = 64;
+
+void TurnBlock(const TTurn& t, const std::uint8_t* const* rows, JDIMENSION y0, JDIMENSION got) {
+    const std::uint8_t* src[kMaxBlock];
+    for (JDIMENSION k = 0; k < got; ++k)
+        src[k] = rows[t.colsFromRight ? got - 1 - k : k];
+    const std::size_t first = t.colsFromRight ? t.height - y0 - got : y0;
+    for (JDIMENSION x = 0; x < t.width; ++x) {
+        const std::int32_t y = std::int32_t(t.colsFromBottom ? t.width - 1 - x : x);
+        std::uint8_t* d = t.bottom + t.stride * std::size_t(t.outH - 1 - y) + first * t.bpp;
+        const std::size_t at = std::size_t(x) * t.bpp;
+        if (t.bpp == 3) {
+            for (JDIMENSION k = 0; k < got; ++k, d += 3) {
+                const std::uint8_t* p = src[k] + at;
+                d[0] = p[0];
+                d[1] = p[1];
+                d[2] = p[2];
+            }
+        } else {
+            for (JDIMENSION k = 0; k < got; ++k)
+                d[k] = src[k][at];
+        }
+    }
+}
+
+// Turns blocks of rows on a second thread while libjpeg decodes the next
+// block into the other half of a double buffer. At most one block waits.
+class TTurner {
+public:
+    TTurn turn;
+
+    bool Start() {
+        try {
+            thread_ = std::thread([this] { Run(); });
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        }
+    }
+    bool Running() const { return thread_.joinable(); }
+    // Hands a block over as soon as the previous one is done.
+    void Submit(const std::uint8_t* const* rows, JDIMENSION y0, JDIMENSION got) {
+        std::unique_lock lock(mutex_);
+        cv_.wait(lock, [this] { return !pending_ && !busy_; });
+        std::copy(rows, rows + got, rows_);
+        y0_ = y0;
+        got_ = got;
+        pending_ = true;
+        cv_.notify_all();
+    }
+    // Waits for the last block and ends the thread.
+    void Finish() {
+        if (!thread_.joinable())
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        cv_.notify_all();
+        thread_.join();
+    }
+    ~TTurner() { Finish(); }
+
+private:
+    void Run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            cv_.wait(lock, [this] { return pending_ || stop_; });
+            if (!pending_)
+                return;
+            const std::uint8_t* rows[kMaxBlock];
+            std::copy(rows_, rows_ + got_, rows);
+            const JDIMENSION y0 = y0_, got = got_;
+            pending_ = false;
+            busy_ = true;
+            lock.unlock();
+            TurnBlock(turn, rows, y0, got);
+            lock.lock();
+            busy_ = false;
+            cv_.notify_all();
+        }
+    }
+
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool pending_ = false, busy_ = false, stop_ = false;
+    const std::uint8_t* rows_[kMaxBlock] = {};
+    JDIMENSION y0_ = 0, got_ = 0;
+};
+
 // Mirrors a row of 1- or 3-byte pixels in place.
 void MirrorRow(std::uint8_t* row, std::size_t bpp, JDIMENSION width) {
     if (width < 2)
@@ -195,17 +301,22 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
     std::vector<JSAMPROW> rows;
     std::vector<std::uint8_t> buffer;
     TPrefault prefault; // after dib: joined before the block can go
+    TTurner turner;     // likewise
 
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = ErrorExit;
     err.pub.emit_message = EmitMessage;
     err.pub.output_message = OutputMessage;
     if (setjmp(err.jump)) {
+        turner.Finish();
         prefault.Join();
         jpeg_destroy_decompress(&cinfo);
         return err.code;
     }
     jpeg_create_decompress(&cinfo);
+    // libjpeg's own buffers (a progressive picture keeps all its
+    // coefficients) stay within what one picture may take.
+    cinfo.mem->max_memory_to_use = static_cast<long>(TDib::kMaxBlockSize);
     progress.pub.progress_monitor = ProgressMonitor;
     progress.params = &params;
     cinfo.progress = &progress.pub;
@@ -293,15 +404,22 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
     auto outRow = [&](std::int32_t y) { return bottom + stride * std::size_t(outH - 1 - y); };
     // Rows to be turned come in larger blocks: more of each result row is
     // written at once.
-    constexpr JDIMENSION kMaxBlock = 64;
     const JDIMENSION kBlock = transpose ? kMaxBlock : 16;
     rows.resize(kBlock);
+    if (transpose) {
+        turner.turn =
+            TTurn{bottom, stride, outH, width, height, bpp, colsFromRight, colsFromBottom};
+        // a second thread is worth it for large pictures only
+        if (dib.Size() >= (std::size_t(16) << 20))
+            turner.Start();
+    }
+    int half = 0; // the half of the double buffer being decoded into
     // Rows go straight into the picture unless they need converting (CMYK)
     // or turning into columns; then they pass through this block buffer.
     const bool buffered = cmyk || transpose;
     const std::size_t bufStride = std::size_t(width) * (cmyk ? 4 : bpp);
     if (buffered)
-        buffer.resize(bufStride * kBlock);
+        buffer.resize(bufStride * kBlock * (turner.Running() ? 2 : 1));
     // Adobe writes CMYK inverted (0 = full ink); libjpeg reports it through
     // the Adobe marker.
     const bool inverted = cmyk && cinfo.saw_Adobe_marker;
@@ -311,7 +429,7 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
         const JDIMENSION n = std::min<JDIMENSION>(kBlock, height - y0);
         for (JDIMENSION i = 0; i < n; ++i) {
             const std::int32_t y = std::int32_t(y0 + i);
-            rows[i] = buffered ? buffer.data() + std::size_t(i) * bufStride
+            rows[i] = buffered ? buffer.data() + (std::size_t(half) * kBlock + i) * bufStride
                                : outRow(upsideDown ? outH - 1 - y : y);
         }
         JDIMENSION got = 0;
@@ -350,33 +468,16 @@ std::int32_t DecodeJpeg(const std::uint8_t* data, std::size_t size, TImportParam
             if (mirror)
                 MirrorRow(line, bpp, width);
         }
-        if (transpose) {
-            // Stored row y becomes column y (or height - 1 - y) of the result,
-            // so the block's rows land side by side in every result row.
-            const std::uint8_t* src[kMaxBlock];
-            for (JDIMENSION k = 0; k < got; ++k)
-                src[k] = rows[colsFromRight ? got - 1 - k : k];
-            const std::size_t first = colsFromRight ? height - y0 - got : y0;
-            for (JDIMENSION x = 0; x < width; ++x) {
-                std::uint8_t* d =
-                    outRow(std::int32_t(colsFromBottom ? width - 1 - x : x)) + first * bpp;
-                const std::size_t at = std::size_t(x) * bpp;
-                if (bpp == 3) {
-                    for (JDIMENSION k = 0; k < got; ++k, d += 3) {
-                        const std::uint8_t* p = src[k] + at;
-                        d[0] = p[0];
-                        d[1] = p[1];
-                        d[2] = p[2];
-                    }
-                } else {
-                    for (JDIMENSION k = 0; k < got; ++k)
-                        d[k] = src[k][at];
-                }
-            }
+        if (turner.Running()) {
+            turner.Submit(rows.data(), y0, got);
+            half ^= 1;
+        } else if (transpose) {
+            TurnBlock(turner.turn, rows.data(), y0, got);
         }
         if (err.hitEnd)
             break;
     }
+    turner.Finish();
     if (err.hitEnd || cinfo.output_scanline < height) {
         jpeg_destroy_decompress(&cinfo);
         return ieUnexpectedEnd;

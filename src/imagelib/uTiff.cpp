@@ -22,7 +22,6 @@ struct TTiffSource {
     std::uint64_t size = 0;
     std::uint64_t pos = 0;
     bool hitEnd = false; // a read asked for bytes behind the end
-    bool errorSeen = false;
 };
 
 tmsize_t ReadProc(thandle_t h, void* buf, tmsize_t n) {
@@ -71,13 +70,9 @@ int MapProc(thandle_t, void**, toff_t*) {
 
 void UnmapProc(thandle_t, void*, toff_t) {}
 
-int ErrorHandler(TIFF*, void* user, const char*, const char*, va_list) {
-    if (user)
-        static_cast<TTiffSource*>(user)->errorSeen = true;
-    return 1; // handled: nothing goes to stderr
-}
-
-int WarningHandler(TIFF*, void*, const char*, const char*, va_list) {
+// libtiff's messages: the answer code says what went wrong, so they are
+// only kept off stderr (and off the process-wide handlers).
+int QuietHandler(TIFF*, void*, const char*, const char*, va_list) {
     return 1;
 }
 
@@ -227,8 +222,8 @@ std::int32_t DecodeTiff(const std::uint8_t* data, std::size_t size, TImportParam
     TOptionsFree opts{TIFFOpenOptionsAlloc()};
     if (!opts.opts)
         return ieNoMemory;
-    TIFFOpenOptionsSetErrorHandlerExtR(opts.opts, ErrorHandler, &src);
-    TIFFOpenOptionsSetWarningHandlerExtR(opts.opts, WarningHandler, &src);
+    TIFFOpenOptionsSetErrorHandlerExtR(opts.opts, QuietHandler, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(opts.opts, QuietHandler, nullptr);
     TIFFOpenOptionsSetMaxSingleMemAlloc(opts.opts, tmsize_t(TDib::kMaxBlockSize));
     // "m": no memory mapping, every byte comes through ReadProc.
     TTiffCloser closer{TIFFClientOpenExt("picture.tif", "rm", &src, ReadProc, WriteProc, SeekProc,

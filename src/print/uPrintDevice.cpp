@@ -1,5 +1,8 @@
 #include "uPrintDevice.h"
 
+#include "uPrintDIB.h"
+#include "uZRDib.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QTransform>
@@ -48,4 +51,18 @@ TPrintDevice* CurrentPrintDevice() {
 void SetCurrentPrintDevice(TPrintDevice* device) {
     g_device = device;
     SetCurrentPrinterInfo(device);
+    // Pictures drawn on the printer's page go through the picture output.
+    static const bool installed = [] {
+        SetPrinterPictureOutput(
+            [](const TDib& dib, const QRect& dest, const QRect& source, bool gray) {
+                return PrintDIB(dib,
+                                TPrintRect{dest.x(), dest.y(), dest.x() + dest.width(),
+                                           dest.y() + dest.height()},
+                                TPrintRect{source.x(), source.y(), source.x() + source.width(),
+                                           source.y() + source.height()},
+                                gray);
+            });
+        return true;
+    }();
+    (void)installed;
 }

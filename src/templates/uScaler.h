@@ -171,6 +171,8 @@ public:
     // Pen width in mm: the painter's pen width becomes max(0, Length(w))
     // (0 = the thinnest line the device draws).
     void SetPenWidth(float w);
+    // Lines with the painter's pen; as everywhere in Qt both end points are
+    // drawn (a Windows canvas leaves out the last pixel).
     void MoveTo(float x, float y);
     void LineTo(float x, float y);
     void Line(float x1, float y1, float x2, float y2);

@@ -26,6 +26,7 @@ public:
         return create ? new TCloseQueryHub(window) : nullptr;
     }
 
+    QWidget* Window() const { return window_; }
     void Add(TQTXValidateEdit* edit) { edits_.push_back(edit); }
     void Remove(TQTXValidateEdit* edit) {
         std::erase_if(edits_, [edit](const QPointer<TQTXValidateEdit>& p) { return p == edit; });
@@ -232,7 +233,10 @@ QString TQTXValidateEdit::RangeMessage() {
 }
 
 bool TQTXValidateEdit::event(QEvent* e) {
-    if (e->type() == QEvent::ParentChange)
+    // The owning window may change with the edit's parent or with a parent
+    // further up (a panel built first and then put into its form).
+    if (e->type() == QEvent::ParentChange ||
+        (e->type() == QEvent::Show && (!hub_ || hub_->Window() != window())))
         AttachToOwner();
     return QLineEdit::event(e);
 }

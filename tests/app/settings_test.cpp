@@ -108,6 +108,10 @@ TEST(Settings, FloatsFollowTheUserLocale) {
         s.WriteFloat("FloatTest", "Big", 1234567.25);
         EXPECT_EQ(s.ReadString("FloatTest", "Big", QString()), "1234567.25");
         EXPECT_DOUBLE_EQ(s.ReadFloat("FloatTest", "Big", 0), 1234567.25);
+        // Written under the German format, read under the English one.
+        EXPECT_DOUBLE_EQ(s.ReadFloat("Drucker\\Test", "OffsetX", 0), 2.5);
+        s.WriteString("FloatTest", "Grouped", "1,234.5");
+        EXPECT_DOUBLE_EQ(s.ReadFloat("FloatTest", "Grouped", 7), 7);
     }
     s.WriteString("FloatTest", "Bad", "zwei");
     s.WriteString("FloatTest", "Empty", "");

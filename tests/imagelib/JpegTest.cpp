@@ -266,6 +266,20 @@ TEST_F(JpegTest, OversizedFrameIsRefusedBeforeAllocating) {
     EXPECT_TRUE(p.Dib.IsEmpty());
 }
 
+TEST_F(JpegTest, ProgressiveBuffersStayWithinThePictureLimit) {
+    // 20000 x 20000 fits a DIB, but its full-resolution coefficients (6 bytes
+    // per pixel without subsampling) would not: refused, nothing allocated
+    auto bytes = Cjpeg({"-quality", "90", "-progressive", "-sample", "1x1"});
+    const std::size_t sof = FindMarker(bytes, 0xC2);
+    ASSERT_GT(sof, 0u);
+    bytes[sof + 5] = 0x4E; // height 20000
+    bytes[sof + 6] = 0x20;
+    bytes[sof + 7] = 0x4E; // width 20000
+    bytes[sof + 8] = 0x20;
+    TImportParams p;
+    EXPECT_EQ(Decode(bytes, p), ieNoMemory);
+}
+
 TEST_F(JpegTest, ReportsRisingProgressUpTo100) {
     const TRgb big = PhotoLike(400, 300);
     const auto bytes = Cjpeg({"-quality", "90", "-progressive"}, &big);
@@ -291,6 +305,31 @@ TEST_F(JpegTest, LargePictureMatchesDjpegAndFailsCleanlyWhenCut) {
     TImportParams p;
     ASSERT_EQ(Decode(bytes, p), ieOk);
     EXPECT_EQ(MaxAbsDiff(p.Dib, ReadPpm(dir_ + "/big.ppm")), 0);
+    // turned on the helper thread: the same pixels in their upright places
+    for (int o : {5, 6, 7, 8}) {
+        SCOPED_TRACE(o);
+        TImportParams t;
+        ASSERT_EQ(Decode(WithExif(bytes, o, true), t), ieOk);
+        ASSERT_EQ(t.Dib.Width(), 2200);
+        ASSERT_EQ(t.Dib.Height(), 2600);
+        const int W = 2600, H = 2200;
+        int wrong = 0;
+        for (int y = 0; y < H && wrong < 5; y += 7) {
+            for (int x = 0; x < W && wrong < 5; x += 3) {
+                const int nx = (o == 6 || o == 7) ? H - 1 - y : y;
+                const int ny = (o == 7 || o == 8) ? W - 1 - x : x;
+                if (std::memcmp(p.Dib.Row(y) + x * 3, t.Dib.Row(ny) + nx * 3, 3) != 0)
+                    ++wrong;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+        const auto cut = WithExif(bytes, o, false);
+        TImportParams c;
+        EXPECT_EQ(Decode(std::vector<std::uint8_t>(cut.begin(),
+                                                   cut.begin() + std::ptrdiff_t(cut.size() / 2)),
+                         c),
+                  ieUnexpectedEnd);
+    }
     const std::vector<std::uint8_t> part(bytes.begin(),
                                          bytes.begin() + std::ptrdiff_t(bytes.size() / 2));
     TImportParams q;

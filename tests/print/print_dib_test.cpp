@@ -2,6 +2,7 @@
 #include "uDib.h"
 #include "uPrintDIB.h"
 #include "uRound.h"
+#include "uZRDib.h"
 
 #include <gtest/gtest.h>
 
@@ -187,4 +188,19 @@ TEST_F(PrintDibTest, EmptyOrInconsistentInputPrintsNothing) {
     EXPECT_EQ(PrintDIB(dev, dib, {0, 0, 10, 10}, {0, 0, 0, 0}, false), 0);
     EXPECT_EQ(PrintDIB(dev, dib, {500, 0, 510, 10}, {0, 0, 20, 20}, false), 0);
     EXPECT_TRUE(dev.sent.empty());
+}
+
+TEST_F(PrintDibTest, PictureImageOnThePrinterPageGoesThroughThePictureOutput) {
+    TPrintDevice* previous = CurrentPrintDevice();
+    SetCurrentPrintDevice(&dev);
+    dev.monochrome = true;
+    dev.Open();
+    TZRDib picture;
+    picture.SetHandle(Pattern(200, 200));
+    picture.DrawRect(*dev.Canvas(), QRect(10, 10, 50, 40), QRect(50, 60, 50, 40));
+    ASSERT_EQ(dev.sent.size(), 1u);
+    EXPECT_EQ(dev.sent[0].imageSize, QSize(50, 40));        // only the used part
+    EXPECT_EQ(dev.sent[0].format, QImage::Format_Indexed8); // grey for monochrome
+    EXPECT_EQ(dev.sent[0].dest, (TPrintRect{10, 10, 60, 50}));
+    SetCurrentPrintDevice(previous);
 }

@@ -280,6 +280,20 @@ TEST_F(FloatEditTest, CloseQueryErrorKeepsTheWindowOpen) {
     EXPECT_TRUE(form->close());
 }
 
+TEST(ValidateEditTest, EditInAPanelBuiltBeforeItsFormJoinsTheFormsCloseQuery) {
+    QWidget form;
+    auto* panel = new QWidget;
+    auto* edit = new TQTXFloatEdit(panel);
+    edit->SetUpperLimit(5);
+    edit->SetValidate(edit->Validate() | veOnOwnerCloseQuery);
+    edit->setText("8");
+    panel->setParent(&form);
+    form.show();
+    EXPECT_FALSE(form.close());
+    edit->setText("3");
+    EXPECT_TRUE(form.close());
+}
+
 TEST(ValidateEditTest, BaseEditTrimsBlanksAndControls) {
     QWidget form;
     TQTXValidateEdit edit(&form);
