@@ -45,3 +45,12 @@ convert "$tmp/rgb.ppm" -interlace Plane JPEG:"$imp/progressive.jpg"
 convert "$tmp/c16.ppm" GIF:"$imp/c16.gif"
 convert "$tmp/rgb.ppm" -compress None TIFF:"$imp/rgb.tif"
 convert "$tmp/c16.ppm" -compress LZW TIFF:"$imp/lzw.tif"
+
+# Clipboard streams of a picture position: pan X 0.5, pan Y 0.5, zoom 1.0 or
+# 2.0, a file name or none, a 1x1 24-bit packed DIB.
+clip=$here/corpus/fuzz_picclip
+mkdir -p "$clip"
+dib1='\x2c\x00\x00\x00\x28\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x04\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x10\x20\x30\x00'
+half='\x00\x00\x00\x00\x00\x00\xe0\x3f'
+printf "$half$half"'\x00\x00\x00\x00\x00\x00\xf0\x3f''\x05\x00\x00\x00a.bmp'"$dib1" > "$clip/named.bin"
+printf "$half$half"'\x00\x00\x00\x00\x00\x00\x00\x40''\x00\x00\x00\x00'"$dib1" > "$clip/zoom2.bin"

@@ -6,6 +6,7 @@
 #include "uFormStyle.h"
 #include "uMessage.h"
 #include "uPlatform.h"
+#include "uPositions.h"
 #include "uSaveFormPosition.h"
 #include "uSheetLayout.h"
 #include "uTemplateThumbs.h"
@@ -102,13 +103,14 @@ TMaster::TMaster(QWidget* parent) : QWidget(parent) {
     Bar->setObjectName(QStringLiteral("Bar"));
     panBar->layout()->addWidget(Bar);
     Bar->OnItemSelected = [this](TZROutlookBar*, int tag) { SelectTemplate(tag); };
-    // 4. The zoom slider goes into the zoom panel.
+    // 4. The zoom slider goes into the zoom panel (with the positions).
+    Positions = new TPositions(this);
     // 5./6. The catalogue fills the template list.
     BuildCatalogue(Templates);
     FillBarFromCatalogue(*Bar, Templates, CataloguePanels());
     // 7. The first template is on screen.
     SelectTemplate(0);
-    // 8. The resolution light.
+    // 8. The resolution light shows grey (set up by the positions).
     // 9. Last placement.
     RestoreFormPosition(this, kPlacementSection);
 }
@@ -232,9 +234,13 @@ void TMaster::SelectTemplate(int n) {
         throw Exception(QStringLiteral("TMaster.SelectTemplate: template %1 out of range").arg(n));
     CurrentTemplate = Templates[static_cast<size_t>(n)].get();
     // Positions are paired with the new template's areas before the layout.
+    if (Positions)
+        Positions->PairFirstHalf(CurrentTemplate->Count());
     Layout();
     // Afterwards the zoom panel comes to the front and the first position is
     // selected.
+    if (Positions)
+        Positions->PairSecondHalf();
 }
 
 void TMaster::Layout() {
@@ -242,6 +248,8 @@ void TMaster::Layout() {
         return;
     shBlatt->setGeometry(SheetRect(*CurrentTemplate, panWelt->width(), panWelt->height()));
     // Every position control takes its area rectangle here.
+    if (Positions)
+        Positions->PlaceControls();
 }
 
 QRect TMaster::AreaRect(int i) const {

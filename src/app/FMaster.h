@@ -10,6 +10,7 @@
 
 class QLabel;
 class QToolButton;
+class TPositions;
 class TZROutlookBar;
 
 // A rectangle shape: white fill with a 1-pixel black outline.
@@ -91,6 +92,10 @@ public:
     TShape* shBlatt = nullptr;
     // The template chooser bar in panBar.
     TZROutlookBar* Bar = nullptr;
+
+    // The picture positions over the photo areas with their zoom panel, menu
+    // and keys (a child of the window).
+    TPositions* Positions = nullptr;
 
 public slots:
     void BtnInfoClick();
