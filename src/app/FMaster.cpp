@@ -9,6 +9,7 @@
 #include "uPositions.h"
 #include "uSaveFormPosition.h"
 #include "uSheetLayout.h"
+#include "uSheetPrint.h"
 #include "uTemplateThumbs.h"
 #include "uVorlagen.h"
 #include "uZROutlookbar.h"
@@ -24,6 +25,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <algorithm>
+#include <vector>
 
 // ---------------------------------------------------------------------------
 // TShape
@@ -105,6 +109,7 @@ TMaster::TMaster(QWidget* parent) : QWidget(parent) {
     Bar->OnItemSelected = [this](TZROutlookBar*, int tag) { SelectTemplate(tag); };
     // 4. The zoom slider goes into the zoom panel (with the positions).
     Positions = new TPositions(this);
+    Positions->PrintCommand = [this] { BtnDruckenClick(); };
     // 5./6. The catalogue fills the template list.
     BuildCatalogue(Templates);
     FillBarFromCatalogue(*Bar, Templates, CataloguePanels());
@@ -185,9 +190,9 @@ void TMaster::CreateComponents() {
                          Artwork::TGlyph::Info, 155, 73);
     BtnAnleitung = MakeButton(panTop, QStringLiteral("BtnAnleitung"), QStringLiteral("Anleitung"),
                               Artwork::TGlyph::Anleitung, 230, 79);
-    // Clearing and printing come with the picture positions and the print job.
+    // Clearing comes with the picture positions.
     BtnLeeren->setEnabled(false);
-    BtnDrucken->setEnabled(false);
+    connect(BtnDrucken, &QToolButton::clicked, this, &TMaster::BtnDruckenClick);
     connect(BtnInfo, &QToolButton::clicked, this, &TMaster::BtnInfoClick);
     connect(BtnAnleitung, &QToolButton::clicked, this, &TMaster::BtnAnleitungClick);
     rightLayout->addWidget(panTop);
@@ -275,6 +280,18 @@ void TMaster::Manual() {
 
 void TMaster::BtnAnleitungClick() {
     Manual();
+}
+
+void TMaster::BtnDruckenClick() {
+    // The job prints the positions of the current template's areas, in area
+    // order; the controls beyond them belong to no area.
+    std::vector<IPrintPosition*> positions;
+    const auto& controls = Positions->PositionControls();
+    const size_t count = std::min(controls.size(), static_cast<size_t>(CurrentTemplate->Count()));
+    positions.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        positions.push_back(controls[i]);
+    PrintSheet(this, *CurrentTemplate, positions);
 }
 
 void TMaster::BtnInfoClick() {

@@ -98,6 +98,7 @@ public:
     TPositions* Positions = nullptr;
 
 public slots:
+    void BtnDruckenClick();
     void BtnInfoClick();
     void BtnAnleitungClick();
     void panWeltResize();

@@ -65,7 +65,7 @@ TEST(Master, ComponentsAndCaption) {
         bool enabled;
     } const buttons[] = {
         {w.BtnLeeren, "Leeren", QRect(3, 3, 73, 22), true}, // the positions clear the sheet
-        {w.BtnDrucken, "Drucken", QRect(79, 3, 73, 22), false},
+        {w.BtnDrucken, "Drucken", QRect(79, 3, 73, 22), true},
         {w.BtnInfo, "Info", QRect(155, 3, 73, 22), true},
         {w.BtnAnleitung, "Anleitung", QRect(230, 3, 79, 22), true},
     };

@@ -2,6 +2,7 @@
 // selection, zoom panel, resolution light, position menu, wheel and keys.
 
 #include "FMaster.h"
+#include "FZRDruckDlg.h"
 #include "MessageCapture.h"
 #include "TestSupport.h"
 #include "uClipboardUtils.h"
@@ -17,7 +18,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -308,9 +311,8 @@ TEST(Positions, KeysOfTheWindow) {
 
     TPicPreview* a = m.At(0);
     m.pos.SelectPosition(a);
-    // Delete on an empty position is not handled; Ctrl+P waits for printing.
+    // Delete on an empty position is not handled; Ctrl+P prints.
     EXPECT_FALSE(Key(&m.w, Qt::Key_Delete));
-    EXPECT_FALSE(Key(&m.w, Qt::Key_P, Qt::ControlModifier));
     EXPECT_FALSE(Key(&m.w, Qt::Key_A, Qt::ControlModifier));
     int printed = 0;
     m.pos.PrintCommand = [&] { ++printed; };
@@ -376,4 +378,30 @@ TEST(Positions, LoadByDoubleClickAndClearSheet) {
     for (TPicPreview* c : m.pos.PositionControls())
         EXPECT_FALSE(c->HasPicture());
     EXPECT_EQ(m.pos.LightFrame(), lfGrey);
+}
+
+// "Drucken" and Ctrl+P (with a position selected) open the print dialog; a
+// cancelled dialog prints nothing and leaves the window usable.
+TEST(Positions, DruckenAndCtrlPOpenThePrintDialog) {
+    ShownMaster m;
+    int dialogs = 0;
+    auto cancelDialog = [&] {
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<TZRDruckDlg*>(w); d && d->isVisible()) {
+                    ++dialogs;
+                    d->BtnAbbrechen->click();
+                }
+        });
+    };
+    EXPECT_TRUE(m.w.BtnDrucken->isEnabled());
+    cancelDialog();
+    m.w.BtnDrucken->click();
+    EXPECT_EQ(dialogs, 1);
+
+    m.pos.SelectPosition(m.At(0));
+    cancelDialog();
+    EXPECT_TRUE(Key(&m.w, Qt::Key_P, Qt::ControlModifier));
+    EXPECT_EQ(dialogs, 2);
+    EXPECT_TRUE(m.w.isEnabled());
 }

@@ -3,6 +3,8 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -15,6 +17,15 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", (home + "/config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home + "/data").toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (home + "/cache").toLocal8Bit());
+    // A runtime folder of our own, so that neither the tests nor the programs
+    // they start warn about a missing one (the warning would mix into the
+    // output the tests compare).
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = home + "/runtime";
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
