@@ -6,6 +6,7 @@
 // print system; tests implement it over an image of chosen resolution and
 // physical offset.
 
+#include "uIntRect.h"
 #include "uPrinterInfo.h"
 
 #include <QString>
@@ -17,16 +18,7 @@ class QPainter;
 class QRect;
 
 // A rectangle in device or picture pixels; right and bottom are exclusive.
-struct TPrintRect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-
-    std::int32_t Width() const { return right - left; }
-    std::int32_t Height() const { return bottom - top; }
-    friend bool operator==(const TPrintRect&, const TPrintRect&) = default;
-};
+using TPrintRect = TIntRect;
 
 class TPrintDevice : public IPrinterInfo {
 public:
