@@ -109,8 +109,15 @@ std::int32_t DecodeGif(const std::uint8_t* data, std::size_t size, TImportParams
     // browsers do, rather than being cut.
     const std::int32_t width = std::max<std::int32_t>(gif->SWidth, desc.Left + desc.Width);
     const std::int32_t height = std::max<std::int32_t>(gif->SHeight, desc.Top + desc.Height);
-    if (TDib::BlockSizeFor(width, height, 8) == 0)
+    const std::size_t block = TDib::BlockSizeFor(width, height, 8);
+    if (block == 0)
         return ieNoMemory;
+    // The screen around the frame costs no data, so a few bytes can name a
+    // screen of a gigabyte. LZW never expands one byte into more than about
+    // 2,730 pixels; a block above 64 MiB that would be more than 4096 times
+    // the file is taken for a damaged header, not allocated.
+    if (block > (std::size_t(64) << 20) && block / 4096 > size)
+        return ieCorrupt;
     TDib dib = TDib::Create(width, height, 8);
     if (!dib)
         return ieNoMemory;

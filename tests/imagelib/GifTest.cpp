@@ -124,3 +124,25 @@ TEST_F(GifTest, TruncatedAndCorruptFilesFailCleanly) {
     const std::int32_t code = DecodeGif(bad.data(), bad.size(), p);
     EXPECT_EQ(code == ieOk, !p.Dib.IsEmpty());
 }
+
+// A tiny file naming a huge logical screen is refused at once instead of
+// allocating the screen; a real picture of the same frame still loads.
+TEST(GifHeader, HugeScreenAroundATinyFrameIsCorrupt) {
+    auto gif = [](std::uint16_t sw, std::uint16_t sh) {
+        std::vector<std::uint8_t> b = {'G', 'I', 'F', '8', '9', 'a'};
+        b.insert(b.end(), {std::uint8_t(sw), std::uint8_t(sw >> 8), std::uint8_t(sh),
+                           std::uint8_t(sh >> 8), 0x80, 0, 0});
+        b.insert(b.end(), {0, 0, 0, 255, 255, 255});          // two colours
+        b.insert(b.end(), {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0}); // 1 x 1 frame at 0,0
+        b.insert(b.end(), {2, 2, 0x44, 0x01, 0, 0x3B});       // its LZW data, trailer
+        return b;
+    };
+    TImportParams p;
+    const auto huge = gif(40000, 40000);
+    EXPECT_EQ(DecodeGif(huge.data(), huge.size(), p), ieCorrupt);
+    EXPECT_TRUE(p.Dib.IsEmpty());
+    const auto small = gif(16, 16);
+    ASSERT_EQ(DecodeGif(small.data(), small.size(), p), ieOk);
+    EXPECT_EQ(p.Dib.Width(), 16);
+    EXPECT_EQ(p.Dib.Height(), 16);
+}
