@@ -2,9 +2,9 @@
 // Everything that differs between Windows and the other platforms lives behind
 // these functions (and in uPlatform.cpp only).
 
+#include <QFile>
 #include <QList>
 #include <QPair>
-#include <QFile>
 #include <QString>
 #include <QStringList>
 

@@ -25,8 +25,10 @@ void TPaperTemplate::AddGrid(int columns, int rows, float cellWidth, float cellH
     const float innerY = std::min(bleed, rowGap / 2.0f);
     for (int i = 0; i < rows; ++i) {
         for (int j = 0; j < columns; ++j) {
-            const float x = static_cast<float>(left + (static_cast<double>(cellWidth) + columnGap) * j);
-            const float y = static_cast<float>(top + (static_cast<double>(cellHeight) + rowGap) * i);
+            const float x =
+                static_cast<float>(left + (static_cast<double>(cellWidth) + columnGap) * j);
+            const float y =
+                static_cast<float>(top + (static_cast<double>(cellHeight) + rowGap) * i);
             TPosdata& p = AddPosition(x, y, cellWidth, cellHeight, 1.0f);
             p.BleedLeft = j == 0 ? bleed : innerX;
             p.BleedRight = j == columns - 1 ? bleed : innerX;

@@ -66,12 +66,12 @@ void BuildSigel(TTemplateList& list) {
         .AddGrid(2, 5, 85, 55, 15, 10, 10, 0, 1.0f);
     {
         TPaperTemplate& t =
-            Add(list, "CD Einleger", "IP 629 - CD Einleger für Deckel und Boden, hochglänzend, 170 g/m²");
+            Add(list, "CD Einleger",
+                "IP 629 - CD Einleger für Deckel und Boden, hochglänzend, 170 g/m²");
         t.AddPosition(59.75f, 24, 120.5f, 121, 1.0f);
         t.AddPosition(29.75f, 155, 150.5f, 118, 1.0f);
     }
-    Add(list, "PC-Postkarten",
-        "IP 631 - Postkarten mit Postkartenvordruck, hochglänzend, 170 g/m²")
+    Add(list, "PC-Postkarten", "IP 631 - Postkarten mit Postkartenvordruck, hochglänzend, 170 g/m²")
         .AddGrid(2, 2, 105, 148.5f, 0, 0, 0, 0, 1.0f);
     Add(list, "DIN A4",
         Lines({"IP 600, IP 601, IP660 - DIN A4 Inkjet-Photo-Papier, hochglänzend, 170 g/m²",
