@@ -79,11 +79,15 @@ std::vector<std::uint8_t> ExifBlock(int orientation, bool littleEndian) {
     put16(unsigned(orientation));
     put16(0);
     put32(0); // no next IFD
-    std::vector<std::uint8_t> seg{0xFF, 0xE1};
     const std::size_t len = 2 + 6 + tiff.size();
+    std::vector<std::uint8_t> seg;
+    seg.reserve(2 + len);
+    seg.push_back(0xFF);
+    seg.push_back(0xE1);
     seg.push_back(std::uint8_t(len >> 8));
     seg.push_back(std::uint8_t(len));
-    seg.insert(seg.end(), {'E', 'x', 'i', 'f', 0, 0});
+    static const std::uint8_t kExifId[] = {'E', 'x', 'i', 'f', 0, 0};
+    seg.insert(seg.end(), std::begin(kExifId), std::end(kExifId));
     seg.insert(seg.end(), tiff.begin(), tiff.end());
     return seg;
 }
