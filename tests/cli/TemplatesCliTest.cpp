@@ -1,10 +1,10 @@
 // velamor-cli templates: the catalogue as JSON and as a table, checked against
 // the catalogue's own numbers.
 
+#include "TestSupport.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -13,22 +13,10 @@ namespace {
 
 const QString kCli = QStringLiteral(VELAMOR_CLI);
 
-struct Result {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = TestSupport::RunResult;
 
 Result RunCli(const QStringList& args) {
-    QProcess p;
-    p.start(kCli, args);
-    Result r;
-    if (!p.waitForStarted(30000) || !p.waitForFinished(60000))
-        return r;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return r;
+    return TestSupport::RunSplit(kCli, args);
 }
 
 QJsonObject Catalogue() {

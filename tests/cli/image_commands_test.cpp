@@ -5,28 +5,15 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = TestSupport::RunResult;
 
 Result RunCli(const QStringList& args) {
-    QProcess p;
-    p.start(VELAMOR_CLI, args);
-    Result r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return TestSupport::RunSplit(VELAMOR_CLI, args);
 }
 
 QImage Pattern(int w, int h) {

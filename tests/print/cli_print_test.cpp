@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -24,19 +23,11 @@ struct Result {
 };
 
 Result Cli(const QStringList& args, const QString& title = QString()) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment extra;
     if (!title.isEmpty())
-        env.insert("VELAMOR_JOB_TITLE", title);
-    p.setProcessEnvironment(env);
-    p.start(kCli, args);
-    Result r;
-    if (!p.waitForFinished(300000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+        extra.insert("VELAMOR_JOB_TITLE", title);
+    const TestSupport::RunResult run = TestSupport::RunSplit(kCli, args, extra);
+    return {run.code, QString::fromUtf8(run.out), QString::fromUtf8(run.err)};
 }
 
 // A solid picture file of the area's colour, written by ImageMagick.

@@ -48,4 +48,22 @@ int Run(const QString& program, const QStringList& args, QByteArray* out, int ti
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
+RunResult RunSplit(const QString& program, const QStringList& args,
+                   const QProcessEnvironment& extra, int timeoutMs) {
+    QProcess p;
+    if (!extra.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(extra);
+        p.setProcessEnvironment(env);
+    }
+    p.start(program, args);
+    RunResult r;
+    if (!p.waitForStarted(timeoutMs) || !p.waitForFinished(timeoutMs))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
 } // namespace TestSupport
